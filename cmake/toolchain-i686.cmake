@@ -1,0 +1,6 @@
+# 32-bit Windows, the release target. The -posix compilers: the -win32 ones lack std::mutex,
+# which GoogleTest needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(VTX_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

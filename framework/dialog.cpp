@@ -1,0 +1,138 @@
+#include "framework/dialog.h"
+
+#include "framework/app.h"
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    if (!rControl.m_hWnd)
+        rControl.SubclassWindow(pDX->m_pDlgWnd->GetDlgItem(nIDC));
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+{
+    HWND control = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    if (pDX->m_bSaveAndValidate) {
+        const int length = ::GetWindowTextLengthA(control);
+        const int copied = ::GetWindowTextA(control, value.GetBuffer(length + 1), length + 1);
+        value.ReleaseBuffer(copied > 0 ? copied : 0);
+    } else {
+        ::SetWindowTextA(control, value);
+    }
+}
+
+const MessageEntry CDialog::messageEntries[] = {
+    OnCommand<&CDialog::OnOK>(IDOK),
+    OnCommand<&CDialog::OnCancel>(IDCANCEL),
+};
+const MessageMap CDialog::messageMap{&CWnd::messageMap, messageEntries};
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog()
+{
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nModalResult = nResult;
+    m_bModalEnded = true;
+    // Wake the modal loop, which may be waiting in GetMessage.
+    if (m_hWnd)
+        PostMessage(WM_NULL);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if ((pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) ||
+        (pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST))
+        return ::IsDialogMessageA(m_hWnd, pMsg);
+    return FALSE;
+}
+
+HWND CDialog::OwnerForModal() const
+{
+    if (m_pParentWnd)
+        return m_pParentWnd->m_hWnd;
+    // Without a parent, the program's main window owns the dialog while it exists.
+    CWnd* main = AfxGetMainWnd();
+    return main && main != this ? main->m_hWnd : nullptr;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message != WM_INITDIALOG)
+        return FALSE;  // every later message reaches the object through its subclass procedure
+    CDialog* self = reinterpret_cast<CDialog*>(lParam);
+    try {
+        self->SubclassWindow(hWnd);
+        return self->OnInitDialog();
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND owner = OwnerForModal();
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner)
+        ::EnableWindow(owner, FALSE);
+
+    m_bModalEnded = false;
+    m_nModalResult = -1;
+    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (hWnd) {
+        if (!m_bModalEnded && !::IsWindowVisible(hWnd))
+            ::ShowWindow(hWnd, SW_SHOWNORMAL);
+        MSG msg;
+        while (!m_bModalEnded) {
+            const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                if (got == 0)
+                    ::PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            const bool ours = msg.hwnd == hWnd || ::IsChild(hWnd, msg.hwnd);
+            if (!(ours && PreTranslateMessage(&msg))) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+    }
+    // Enable the owner before the dialog goes, so that activation returns to it.
+    if (disableOwner)
+        ::EnableWindow(owner, TRUE);
+    if (owner && hWnd && ::GetActiveWindow() == hWnd)
+        ::SetActiveWindow(owner);
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    return m_nModalResult;
+}

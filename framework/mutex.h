@@ -1,0 +1,27 @@
+// CMutex: a named kernel mutex, closed when the object goes.
+#pragma once
+
+#include <windows.h>
+
+class CMutex {
+public:
+    CMutex(BOOL bInitiallyOwn, const char* name)
+        : m_hObject(::CreateMutexA(nullptr, bInitiallyOwn, name)) {}
+    ~CMutex()
+    {
+        if (m_hObject)
+            ::CloseHandle(m_hObject);
+    }
+    CMutex(const CMutex&) = delete;
+    CMutex& operator=(const CMutex&) = delete;
+
+    // TRUE when the mutex is ours. A mutex left by an ended owner (abandoned) is ours too: an
+    // owner that never releases it always leaves it that way.
+    BOOL Lock(DWORD dwTimeout)
+    {
+        const DWORD result = ::WaitForSingleObject(m_hObject, dwTimeout);
+        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+
+    HANDLE m_hObject;
+};

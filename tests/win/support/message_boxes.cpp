@@ -1,0 +1,61 @@
+#include "support/message_boxes.h"
+
+namespace {
+thread_local MessageBoxCatcher* t_catcher = nullptr;
+
+// A message box is a dialog that user32 made, not one of our templates: told apart by the
+// module that owns the window. Its text stands in a static of id 0xFFFF (Windows) or 100 (Wine).
+bool IsMessageBox(HWND hWnd)
+{
+    char className[16] = {};
+    ::GetClassNameA(hWnd, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0)
+        return false;
+    return reinterpret_cast<HMODULE>(::GetWindowLongPtrA(hWnd, GWLP_HINSTANCE)) !=
+           ::GetModuleHandleA(nullptr);
+}
+
+std::string TextOf(HWND box)
+{
+    for (int id : {0xFFFF, 100}) {
+        HWND item = ::GetDlgItem(box, id);
+        if (!item)
+            continue;
+        char text[1024] = {};
+        ::GetWindowTextA(item, text, sizeof text);
+        if (text[0])
+            return text;
+    }
+    return {};
+}
+}  // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+    : m_hook(::SetWindowsHookExA(WH_CBT, &MessageBoxCatcher::Hook, nullptr, ::GetCurrentThreadId()))
+{
+    t_catcher = this;
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    ::UnhookWindowsHookEx(m_hook);
+    t_catcher = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    MessageBoxCatcher* self = t_catcher;
+    if (self && code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        if (box != self->m_last && IsMessageBox(box)) {
+            self->m_last = box;
+            char caption[256] = {};
+            ::GetWindowTextA(box, caption, sizeof caption);
+            self->m_shown.push_back({TextOf(box), caption, ::GetWindow(box, GW_OWNER)});
+            if (self->m_onShown)
+                self->m_onShown(box, self->m_context);
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+}

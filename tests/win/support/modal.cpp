@@ -1,0 +1,58 @@
+#include "support/modal.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct ModalRun {
+    CDialog* dialog;
+    const std::function<void(HWND)>* script;
+    bool done;
+};
+thread_local ModalRun* t_run = nullptr;
+
+void CALLBACK StartScript(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ModalRun* run = t_run;
+    if (!run || run->done)
+        return;
+    run->done = true;
+    if (!run->dialog->m_hWnd)
+        return;
+    (*run->script)(run->dialog->m_hWnd);
+    if (run->dialog->m_hWnd && !run->dialog->IsEnding()) {
+        ADD_FAILURE() << "the script left the dialog open";
+        run->dialog->EndDialog(-2);
+    }
+}
+}  // namespace
+
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script)
+{
+    ModalRun run{&dlg, &script, false};
+    ModalRun* outer = t_run;
+    t_run = &run;
+    ::SetTimer(nullptr, 0, 1, &StartScript);
+    const INT_PTR result = dlg.DoModal();
+    t_run = outer;
+    EXPECT_TRUE(run.done) << "the dialog ended before the script ran";
+    return result;
+}
+
+void PumpMessages(CWnd* window)
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        HWND hWnd = window ? window->m_hWnd : nullptr;
+        if (hWnd && (msg.hwnd == hWnd || ::IsChild(hWnd, msg.hwnd)) && window->PreTranslateMessage(&msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+void TypeText(HWND edit, const char* text)
+{
+    for (const char* p = text; *p; ++p)
+        ::SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
+}

@@ -1,0 +1,18 @@
+// Drives a modal dialog from inside its own message loop, as a user would from outside.
+#pragma once
+
+#include "framework/dialog.h"
+
+#include <functional>
+
+// Runs dlg.DoModal(); once the dialog is up, runs script on the same thread inside the modal
+// loop. If the script leaves the dialog open, the test fails and the dialog is ended with -2.
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND dialog)>& script);
+
+// Lets the thread handle what is already queued (posted messages, paint, timers that are due),
+// as the modal loop of window would: its messages and its children's pass its
+// PreTranslateMessage first.
+void PumpMessages(CWnd* window = nullptr);
+
+// Types text into an edit control as keystrokes would arrive (one WM_CHAR a character).
+void TypeText(HWND edit, const char* text);
