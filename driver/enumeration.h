@@ -1,0 +1,24 @@
+// The enumeration exchange that reads one of the driver's lists back, written against a small
+// channel interface so that every answer a driver could give can be played in native tests.
+#pragma once
+
+#include "driver/protocol.h"
+
+#include <functional>
+
+class IEnumerationChannel {
+public:
+    virtual ~IEnumerationChannel() = default;
+    // One request: the record's first 8 bytes go to the driver, all 536 are offered for the
+    // answer. false when the request failed.
+    virtual bool Request(uint32_t code, LIST_ENUM_RECORD& record) = 0;
+    // The entry's name (count code units) in the ANSI code page, into out of capacity bytes
+    // (room for the NUL included). Returns the bytes written without the NUL, or -1 when the
+    // name does not convert or does not fit.
+    virtual int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) = 0;
+};
+
+// Runs one exchange with the enumeration code, from More = 0 and Cursor = 0, handing each
+// entry's path (an ANSI string of at most 259 bytes) to onEntry in the driver's order.
+void EnumerateList(IEnumerationChannel& channel, uint32_t code,
+                   const std::function<void(const char* path)>& onEntry);
