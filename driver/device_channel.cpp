@@ -1,6 +1,6 @@
 #include "driver/device_channel.h"
 
-#include "driver/protocol.h"
+#include "driver/core/protocol.h"
 
 HANDLE OpenVeltrixDevice()
 {

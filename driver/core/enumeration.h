@@ -2,7 +2,7 @@
 // channel interface so that every answer a driver could give can be played in native tests.
 #pragma once
 
-#include "driver/protocol.h"
+#include "driver/core/protocol.h"
 
 #include <functional>
 
