@@ -5,6 +5,17 @@ add_test(NAME wine_prefix_setup
          COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh ${VTX_WINEPREFIX})
 set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
 
+# The stand-in driver's service, installed and running with the installation folder below. A test
+# that stops the service starts it again before it ends. The driver file is addressed through
+# drive Z:, which Wine maps to the Unix root.
+if(TARGET vtxinstall)
+  set(VTX_TEST_INSTALL_DIR "C:\\VeltrixTest\\App")
+  string(REPLACE "/" "\\" vtx_driver_dos_path "Z:${VTX_DRIVER_FILE}")
+  add_test(NAME standin_setup COMMAND vtxinstall "${vtx_driver_dos_path}" "${VTX_TEST_INSTALL_DIR}")
+  set_tests_properties(standin_setup PROPERTIES FIXTURES_SETUP standin
+                                                FIXTURES_REQUIRED wine_prefix TIMEOUT 120)
+endif()
+
 # vtx_win_test(NAME name SOURCES ... [LIBS ...] [FIXTURES ...] [TIMEOUT s])
 # One executable and one CTest test: starting a Wine process costs about a second, so the
 # cases of a file run in one process.

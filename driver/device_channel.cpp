@@ -2,6 +2,8 @@
 
 #include "driver/core/protocol.h"
 
+static_assert(sizeof(WCHAR) == sizeof(uint16_t), "the record's names are UTF-16 code units");
+
 HANDLE OpenVeltrixDevice()
 {
     return ::CreateFileA(VTX_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -10,20 +12,48 @@ HANDLE OpenVeltrixDevice()
 
 BOOL SendPathRequest(const char* path, DWORD code)
 {
-    HANDLE device = OpenVeltrixDevice();
-    if (device == INVALID_HANDLE_VALUE)
+    CDeviceHandle device(OpenVeltrixDevice());
+    if (!device.IsValid())
         return FALSE;
     // The NUL is converted too (source length -1), so n counts it; 0 means the path did not fit
-    // the 260 code units or holds bytes invalid in the ANSI code page.
+    // the 260 code units or holds bytes invalid in the ANSI code page, and nothing is sent.
     WCHAR units[VTX_MAX_PATH_UNITS + 1];
     const int n = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, units,
                                         VTX_MAX_PATH_UNITS + 1);
-    BOOL result = FALSE;
-    if (n > 0) {
-        DWORD returned = 0;
-        result = ::DeviceIoControl(device, code, units, static_cast<DWORD>(2 * (n - 1)), nullptr, 0,
-                                   &returned, nullptr);
-    }
-    ::CloseHandle(device);
-    return result;
+    if (n <= 0)
+        return FALSE;
+    DWORD returned = 0;
+    return ::DeviceIoControl(device.Get(), code, units, static_cast<DWORD>(2 * (n - 1)), nullptr, 0,
+                             &returned, nullptr);
+}
+
+CDeviceEnumeration::CDeviceEnumeration() : m_device(OpenVeltrixDevice()) {}
+
+bool CDeviceEnumeration::Request(uint32_t code, LIST_ENUM_RECORD& record)
+{
+    if (!m_device.IsValid())
+        return false;
+    // The byte count returned is not looked at: a successful answer carries one whole record.
+    DWORD returned = 0;
+    return ::DeviceIoControl(m_device.Get(), code, &record, VTX_ENUM_INPUT_BYTES, &record,
+                             sizeof record, &returned, nullptr) != FALSE;
+}
+
+int CDeviceEnumeration::ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity)
+{
+    // An explicit count: the name carries no NUL. A name that does not fit fails whole rather
+    // than being cut, possibly inside a double-byte character.
+    const int written =
+        ::WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, reinterpret_cast<const WCHAR*>(units),
+                              static_cast<int>(count), out, capacity, nullptr, nullptr);
+    return written > 0 ? written : -1;
+}
+
+BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>& onEntry)
+{
+    CDeviceEnumeration channel;
+    if (!channel.IsOpen())
+        return FALSE;
+    EnumerateList(channel, code, onEntry);
+    return TRUE;
 }

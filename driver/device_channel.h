@@ -1,8 +1,32 @@
-// The program's side of the device channel: one request per call, the device opened and closed
-// around it.
+// The program's side of the device channel: a single-path request opens and closes the device
+// around itself; an enumeration opens it once for all its requests.
 #pragma once
 
+#include "driver/core/enumeration.h"
+
 #include <windows.h>
+
+// Owns a device handle and closes it when it goes.
+class CDeviceHandle {
+public:
+    explicit CDeviceHandle(HANDLE hDevice) : m_hDevice(hDevice) {}
+    ~CDeviceHandle()
+    {
+        if (m_hDevice != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_hDevice);
+    }
+    CDeviceHandle(const CDeviceHandle&) = delete;
+    CDeviceHandle& operator=(const CDeviceHandle&) = delete;
+
+    HANDLE Get() const { return m_hDevice; }
+    bool IsValid() const { return m_hDevice != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_hDevice;
+};
+
+// Opens the device as every use of the channel does: read and write, no sharing, synchronous.
+HANDLE OpenVeltrixDevice();
 
 // Sends one path to the driver with a single-path code (IOCTL_LOCK_ADD, IOCTL_LOCK_REMOVE,
 // IOCTL_TRUST_ADD, IOCTL_TRUST_REMOVE). Non-zero when the device was opened and the driver
@@ -10,5 +34,21 @@
 // or longer than 259 code units) is not sent.
 BOOL SendPathRequest(const char* path, DWORD code);
 
-// Opens the device as every use of the channel does: read and write, no sharing, synchronous.
-HANDLE OpenVeltrixDevice();
+// The enumeration exchange over the real device, opened when constructed and closed when it goes.
+class CDeviceEnumeration : public IEnumerationChannel {
+public:
+    CDeviceEnumeration();
+
+    // FALSE when the device could not be opened (no driver): every request then fails.
+    BOOL IsOpen() const { return m_device.IsValid(); }
+
+    bool Request(uint32_t code, LIST_ENUM_RECORD& record) override;
+    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override;
+
+private:
+    CDeviceHandle m_device;
+};
+
+// One enumeration exchange with IOCTL_LOCK_ENUM or IOCTL_TRUST_ENUM, handing each entry's ANSI
+// path to onEntry in the driver's order. FALSE when the device could not be opened.
+BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>& onEntry);

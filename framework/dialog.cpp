@@ -16,7 +16,14 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
         const int copied = ::GetWindowTextA(control, value.GetBuffer(length + 1), length + 1);
         value.ReleaseBuffer(copied > 0 ? copied : 0);
     } else {
-        ::SetWindowTextA(control, value);
+        // As MFC does, a text that is already there is not set again: the control then sends no
+        // EN_CHANGE for it, so a dialog's change handlers see only real changes.
+        CString current;
+        const int length = ::GetWindowTextLengthA(control);
+        const int copied = ::GetWindowTextA(control, current.GetBuffer(length + 1), length + 1);
+        current.ReleaseBuffer(copied > 0 ? copied : 0);
+        if (current != value)
+            ::SetWindowTextA(control, value);
     }
 }
 

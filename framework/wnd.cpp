@@ -1,5 +1,7 @@
 #include "framework/wnd.h"
 
+#include "framework/droptarget.h"
+
 namespace {
 const char kWndProperty[] = "VtxWnd";
 }
@@ -8,6 +10,8 @@ const MessageMap CWnd::messageMap{nullptr};
 
 CWnd::~CWnd()
 {
+    if (m_pDropTarget)
+        m_pDropTarget->Revoke();
     // A wrapper does not own its window: it only gives the window back its own procedure.
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
@@ -96,6 +100,9 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
     self->m_current = outer;
 
     if (message == WM_NCDESTROY) {
+        // OLE keeps a registered target until it is revoked, also past the window's end.
+        if (self->m_pDropTarget)
+            self->m_pDropTarget->Revoke();
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->m_pfnSuper));
         self->Detach();
         self->PostNcDestroy();

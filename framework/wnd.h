@@ -5,6 +5,8 @@
 #include "framework/cstring.h"
 #include "framework/messagemap.h"
 
+class COleDropTarget;
+
 class CWnd {
 public:
     CWnd() = default;
@@ -13,6 +15,8 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
+    // The drop target registered for this window, revoked when the window is destroyed.
+    COleDropTarget* m_pDropTarget = nullptr;
 
     operator HWND() const { return m_hWnd; }
     HWND GetSafeHwnd() const { return m_hWnd; }

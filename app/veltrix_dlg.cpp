@@ -1,0 +1,195 @@
+#include "app/veltrix_dlg.h"
+
+#include "app/about_dlg.h"
+#include "framework/app.h"
+#include "password/change_password_dlg.h"
+#include "res/resource.h"
+
+#include <shellapi.h>
+
+namespace {
+
+const char kHelpFile[] = "VeltrixHelp.chm";
+
+// The last keyboard message as the older headers define WM_KEYLAST (before WM_UNICHAR).
+constexpr UINT kKeyLast = 0x0108;
+
+// The paint context of one WM_PAINT, ended on every path.
+class CPaintContext {
+public:
+    explicit CPaintContext(HWND hWnd) : m_hWnd(hWnd), m_hDC(::BeginPaint(hWnd, &m_paint)) {}
+    ~CPaintContext() { ::EndPaint(m_hWnd, &m_paint); }
+    CPaintContext(const CPaintContext&) = delete;
+    CPaintContext& operator=(const CPaintContext&) = delete;
+
+    HDC Get() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_paint{};
+    HDC m_hDC;
+};
+
+// A separator and then the command, when its string resource has a text.
+void AppendSystemMenuCommand(HMENU hMenu, UINT nStringID, UINT nCommandID)
+{
+    char text[256] = {};
+    if (::LoadStringA(AfxGetResourceHandle(), nStringID, text, sizeof text) <= 0)
+        return;
+    ::AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(hMenu, MF_STRING, nCommandID, text);
+}
+
+}  // namespace
+
+const MessageEntry CVeltrixDlg::messageEntries[] = {
+    OnWm<WM_SYSCOMMAND, &CVeltrixDlg::OnSysCommand>(),
+    OnWm<WM_PAINT, &CVeltrixDlg::OnPaint>(),
+    OnWm<WM_QUERYDRAGICON, &CVeltrixDlg::OnQueryDragIcon>(),
+    OnControl<&CVeltrixDlg::OnAddLocked>(BN_CLICKED, IDC_ADD_LOCKED),
+    OnControl<&CVeltrixDlg::OnAddTrusted>(BN_CLICKED, IDC_ADD_TRUSTED),
+    OnControl<&CVeltrixDlg::OnHelpButton>(BN_CLICKED, IDC_HELP_BUTTON),
+    OnControl<&CVeltrixDlg::OnRemoveLocked>(BN_CLICKED, IDC_REMOVE_LOCKED),
+    OnControl<&CVeltrixDlg::OnRemoveTrusted>(BN_CLICKED, IDC_REMOVE_TRUSTED),
+    OnWm<WM_CLOSE, &CVeltrixDlg::OnClose>(),
+    OnControl<&CVeltrixDlg::OnChangePasswordButton>(BN_CLICKED, IDC_CHANGE_PASSWORD),
+    OnNotify<&CVeltrixDlg::OnRClickTrusted>(NM_RCLICK, IDC_TRUSTED_LIST),
+    OnNotify<&CVeltrixDlg::OnRClickLocked>(NM_RCLICK, IDC_LOCKED_LIST),
+    OnCommand<&CVeltrixDlg::OnRemoveFromList>(ID_REMOVE_FROM_LIST),
+    OnCommand<&CVeltrixDlg::OnSelectAll>(ID_SELECT_ALL),
+    OnCommand<&CVeltrixDlg::OnInvertSelection>(ID_INVERT_SELECTION),
+    OnCommand<&CVeltrixDlg::OnClearList>(ID_CLEAR_LIST),
+    OnNotify<&CVeltrixDlg::OnSetFocusLocked>(NM_SETFOCUS, IDC_LOCKED_LIST),
+    OnNotify<&CVeltrixDlg::OnSetFocusTrusted>(NM_SETFOCUS, IDC_TRUSTED_LIST),
+    OnNotify<&CVeltrixDlg::OnItemChangedLocked>(LVN_ITEMCHANGED, IDC_LOCKED_LIST),
+    OnNotify<&CVeltrixDlg::OnItemChangedTrusted>(LVN_ITEMCHANGED, IDC_TRUSTED_LIST),
+    OnCommand<&CVeltrixDlg::OnAddItemToList>(ID_ADD_ITEM_TO_LIST),
+    OnNotify<&CVeltrixDlg::OnKeyDownLocked>(LVN_KEYDOWN, IDC_LOCKED_LIST),
+    OnNotify<&CVeltrixDlg::OnKeyDownTrusted>(LVN_KEYDOWN, IDC_TRUSTED_LIST),
+};
+const MessageMap CVeltrixDlg::messageMap{&CDialog::messageMap, messageEntries};
+
+CVeltrixDlg::CVeltrixDlg(CWnd* pParent)
+    : CDialog(IDD_MAIN, pParent),
+      m_listTrusted(TRUE),
+      m_listLocked(FALSE),
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP))),
+      m_hHelpProcess(nullptr),
+      m_bTrustedActive(FALSE),
+      m_hAccel(nullptr)
+{
+}
+
+CVeltrixDlg::~CVeltrixDlg()
+{
+    // Only the handle goes: a viewer still open when the window has gone stays open.
+    if (m_hHelpProcess)
+        ::CloseHandle(m_hHelpProcess);
+}
+
+void CVeltrixDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_TRUSTED_LIST, m_listTrusted);
+    DDX_Control(pDX, IDC_LOCKED_LIST, m_listLocked);
+}
+
+BOOL CVeltrixDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (HMENU hSysMenu = GetSystemMenu(FALSE)) {
+        AppendSystemMenuCommand(hSysMenu, IDS_ABOUTBOX, IDM_ABOUTBOX);
+        AppendSystemMenuCommand(hSysMenu, IDS_UNINSTALL, IDM_UNINSTALL);
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    SetUpListViews();
+    return TRUE;
+}
+
+void CVeltrixDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    // The system keeps the low four bits of a command for itself.
+    const UINT command = nID & 0xFFFF;
+    if (command >= IDM_ABOUTBOX && command <= IDM_ABOUTBOX + 0xF) {
+        CAboutDlg about;
+        about.DoModal();
+    } else if (command >= IDM_UNINSTALL && command <= IDM_UNINSTALL + 0xF) {
+        OnUninstall();
+    } else {
+        Default();
+    }
+}
+
+void CVeltrixDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintContext dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()));
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc.Get(), x, y, m_hIcon);
+}
+
+HCURSOR CVeltrixDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CVeltrixDlg::OnHelpButton()
+{
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = "open";
+    info.lpFile = kHelpFile;
+    info.nShow = SW_SHOWDEFAULT;
+    const BOOL started = ::ShellExecuteExA(&info);
+    // The viewer started before keeps running; only its handle is let go.
+    if (m_hHelpProcess)
+        ::CloseHandle(m_hHelpProcess);
+    m_hHelpProcess = started ? info.hProcess : nullptr;
+}
+
+void CVeltrixDlg::OnChangePasswordButton()
+{
+    CChangePasswordDlg dlg;
+    dlg.DoModal();
+}
+
+void CVeltrixDlg::EndHelpViewer()
+{
+    // The viewer may have ended already; then there is nothing to do.
+    if (m_hHelpProcess)
+        ::TerminateProcess(m_hHelpProcess, 0);
+}
+
+void CVeltrixDlg::OnClose()
+{
+    SaveLists();
+    EndHelpViewer();
+    Default();
+}
+
+void CVeltrixDlg::OnOK()
+{
+    SaveLists();
+    EndHelpViewer();
+    CDialog::OnOK();
+}
+
+BOOL CVeltrixDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (m_hAccel && pMsg->message >= WM_KEYFIRST && pMsg->message <= kKeyLast)
+        return ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg);
+    return CDialog::PreTranslateMessage(pMsg);
+}

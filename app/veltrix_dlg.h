@@ -1,0 +1,82 @@
+// CVeltrixDlg: the main window. It holds the locked list and the trusted list with their
+// commands, starts the help viewer, opens the change-password dialog and, from its system menu,
+// the about box and the uninstall command. Its modal loop is the program's only message loop.
+#pragma once
+
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "lists/file_list_ctrl.h"
+
+class CVeltrixDlg : public CDialog {
+public:
+    explicit CVeltrixDlg(CWnd* pParent = nullptr);
+    ~CVeltrixDlg() override;
+
+    static const MessageMap messageMap;
+    const MessageMap* GetMessageMap() const override { return &messageMap; }
+
+    // Keyboard messages go to the list accelerators and never to the dialog manager: Tab, Enter
+    // and Escape reach the focused control as ordinary keys.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // The "Close" button; also the end of the uninstall command.
+    void OnOK() override;
+
+    // The window's own commands.
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnHelpButton();
+    void OnChangePasswordButton();
+    void OnClose();
+    void OnUninstall();
+
+    // The list commands.
+    void OnAddLocked();
+    void OnAddTrusted();
+    void OnRemoveLocked();
+    void OnRemoveTrusted();
+    void OnSelectAll();
+    void OnInvertSelection();
+    void OnRemoveFromList();
+    void OnClearList();
+    void OnAddItemToList();
+    void OnRClickLocked(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnRClickTrusted(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnSetFocusLocked(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnSetFocusTrusted(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChangedLocked(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChangedTrusted(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnKeyDownLocked(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnKeyDownTrusted(NMHDR* pNMHDR, LRESULT* pResult);
+
+    // Both lists read back from the driver, each entry appended to its view.
+    void LoadLockedFromDriver();
+    void LoadTrustedFromDriver();
+    // Both views written to their list files.
+    void SaveLists();
+
+    CFileListCtrl m_listTrusted;
+    CFileListCtrl m_listLocked;
+    HICON m_hIcon;
+    CImageList m_imageList;     // the shell's system image list, shared by both views
+    HANDLE m_hHelpProcess;      // the help viewer started last; owned, closed when replaced
+    BOOL m_bTrustedActive;      // the list that the menu commands and accelerators act on
+    HACCEL m_hAccel;
+
+private:
+    static const MessageEntry messageEntries[];
+
+    // The columns, image list and content of both views, their drop targets and the
+    // accelerators, in the order the window needs them.
+    void SetUpListViews();
+    CFileListCtrl& ActiveList() { return m_bTrustedActive ? m_listTrusted : m_listLocked; }
+    // Appends a path that its list admitted, unless it is listed already, and tells the driver.
+    void AddAdmittedPath(CFileListCtrl& list, const char* path, DWORD code);
+    void ShowListMenu(const CFileListCtrl& list);
+    void UpdateRemoveButton(const CFileListCtrl& list, int nButtonID);
+    void EndHelpViewer();
+};

@@ -1,0 +1,20 @@
+// What may enter the protection lists: the locked list keeps Windows and the program's own
+// files out, the trusted list the program's own executables; shortcuts dropped on the trusted
+// list stand for their targets.
+#pragma once
+
+#include <windows.h>
+
+#include "lists/core/admission_rules.h"
+
+// PathCheckResult for a path that the user wants to lock. Reads the system directory and the
+// current directory (the installation folder) at every call.
+int CheckLockPath(const char* path);
+
+// TRUE when the path lies in the installation folder (the current directory).
+BOOL IsInProgramFolder(const char* path);
+
+// The target of the shortcut file at path, into out (260 characters): the stored text, with a
+// leading "%SystemRoot%" made the Windows folder. S_OK when out holds the target; otherwise
+// the failure of the shell link object, and out is empty. Needs COM on the calling thread.
+HRESULT ResolveShortcut(const char* path, char* out);

@@ -1,0 +1,225 @@
+#include "lists/file_drop_target.h"
+
+#include "driver/core/protocol.h"
+#include "lists/admission.h"
+#include "lists/core/dropped_files.h"
+#include "lists/file_list_ctrl.h"
+#include "lists/list_entry.h"
+
+#include <shellapi.h>
+
+#include <cstddef>
+
+static_assert(sizeof(DROPFILES) == kDropFilesHeaderSize);
+static_assert(offsetof(DROPFILES, pFiles) == kDropFilesListOffsetField);
+static_assert(offsetof(DROPFILES, fWide) == kDropFilesWideField);
+
+// moves to the static objects of start-up
+UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
+
+namespace {
+
+HRESULT CreateShellDropHelper(IDropTargetHelper** ppHelper)
+{
+    return ::CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDropTargetHelper,
+                              reinterpret_cast<void**>(ppHelper));
+}
+
+// Every medium a format can come in: data that offers the private format in any of them is
+// refused.
+constexpr DWORD kAnyMedium = TYMED_HGLOBAL | TYMED_FILE | TYMED_ISTREAM | TYMED_ISTORAGE | TYMED_GDI |
+                             TYMED_MFPICT | TYMED_ENHMF;
+
+BOOL OffersFormat(IDataObject* pDataObject, UINT cf, DWORD tymed)
+{
+    FORMATETC format{static_cast<CLIPFORMAT>(cf), nullptr, DVASPECT_CONTENT, -1, tymed};
+    return pDataObject->QueryGetData(&format) == S_OK;
+}
+
+// The same for both lists and whatever keys are held: a copy of a shell file list, or nothing.
+DROPEFFECT FileDropEffect(IDataObject* pDataObject)
+{
+    if (OffersFormat(pDataObject, g_cfPrivateFormat, kAnyMedium))
+        return DROPEFFECT_NONE;
+    return OffersFormat(pDataObject, CF_HDROP, TYMED_HGLOBAL) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+
+// The storage medium that a data object handed out, released on every path.
+class CStorageMedium {
+public:
+    CStorageMedium() = default;
+    ~CStorageMedium()
+    {
+        if (m_medium.tymed != TYMED_NULL)
+            ::ReleaseStgMedium(&m_medium);
+    }
+    CStorageMedium(const CStorageMedium&) = delete;
+    CStorageMedium& operator=(const CStorageMedium&) = delete;
+
+    STGMEDIUM* operator&() { return &m_medium; }
+    const STGMEDIUM& Get() const { return m_medium; }
+
+private:
+    STGMEDIUM m_medium{};
+};
+
+class CGlobalLock {
+public:
+    explicit CGlobalLock(HGLOBAL hGlobal) : m_hGlobal(hGlobal), m_pData(::GlobalLock(hGlobal)) {}
+    ~CGlobalLock()
+    {
+        if (m_pData)
+            ::GlobalUnlock(m_hGlobal);
+    }
+    CGlobalLock(const CGlobalLock&) = delete;
+    CGlobalLock& operator=(const CGlobalLock&) = delete;
+
+    const unsigned char* Get() const { return static_cast<const unsigned char*>(m_pData); }
+
+private:
+    HGLOBAL m_hGlobal;
+    void* m_pData;
+};
+
+// The k-th dropped path in the ANSI code page. FALSE for a path that would not come out as
+// itself: longer than a path buffer holds, or with characters the code page lacks. Such a
+// path is skipped rather than cut or changed into another path.
+BOOL ReadDroppedPath(HDROP hDrop, UINT k, char (&path)[MAX_PATH])
+{
+    const UINT length = ::DragQueryFileW(hDrop, k, nullptr, 0);
+    if (length == 0 || length >= MAX_PATH)
+        return FALSE;
+    WCHAR wide[MAX_PATH];
+    if (::DragQueryFileW(hDrop, k, wide, MAX_PATH) != length)
+        return FALSE;
+    // The UTF-8 code page takes no flags and reports no replacement.
+    const bool utf8 = ::GetACP() == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    const int bytes = ::WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, path, MAX_PATH,
+                                            nullptr, utf8 ? nullptr : &usedDefault);
+    return bytes > 0 && !usedDefault;
+}
+
+BOOL IsProgramFile(const char* path)
+{
+    SHFILEINFOA info{};
+    return ::SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_EXETYPE) != 0;
+}
+
+}  // namespace
+
+CreateDropHelperFunc g_pfnCreateDropHelper = &CreateShellDropHelper;
+
+CFileDropTarget::CFileDropTarget(CFileListCtrl* pList, BOOL bTrusted)
+    : m_pList(pList), m_bHelper(false), m_bTrusted(bTrusted != FALSE)
+{
+    // Without the helper drops work the same, only without drag images.
+    m_bHelper = SUCCEEDED(g_pfnCreateDropHelper(&m_pDropHelper)) && m_pDropHelper;
+}
+
+CFileDropTarget::~CFileDropTarget() = default;
+
+DROPEFFECT CFileDropTarget::OnDragEnter(CWnd*, IDataObject* pDataObject, DWORD, POINT point)
+{
+    const DROPEFFECT effect = FileDropEffect(pDataObject);
+    if (m_bHelper) {
+        POINT screen = ToScreen(point);
+        m_pDropHelper->DragEnter(m_pList->m_hWnd, pDataObject, &screen, effect);
+    }
+    return effect;
+}
+
+DROPEFFECT CFileDropTarget::OnDragOver(CWnd*, IDataObject* pDataObject, DWORD, POINT point)
+{
+    const DROPEFFECT effect = FileDropEffect(pDataObject);
+    if (m_bHelper) {
+        POINT screen = ToScreen(point);
+        m_pDropHelper->DragOver(&screen, effect);
+    }
+    return effect;
+}
+
+BOOL CFileDropTarget::OnDrop(CWnd*, IDataObject* pDataObject, DROPEFFECT dropEffect, POINT point)
+{
+    // The whole drop, driver requests included, comes before the helper hears of it.
+    const BOOL bAdded = AddDroppedFiles(pDataObject);
+    if (m_bHelper) {
+        POINT screen = ToScreen(point);
+        m_pDropHelper->Drop(pDataObject, &screen, dropEffect);
+    }
+    return bAdded;
+}
+
+void CFileDropTarget::OnDragLeave(CWnd*)
+{
+    if (m_bHelper)
+        m_pDropHelper->DragLeave();
+}
+
+BOOL CFileDropTarget::AddDroppedFiles(IDataObject* pDataObject)
+{
+    CFileListCtrl& list = *m_pList;
+    int count = list.GetItemCount();
+    {
+        CStorageMedium medium;
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        if (FAILED(pDataObject->GetData(&format, &medium)) || medium.Get().tymed != TYMED_HGLOBAL)
+            return FALSE;
+        const HGLOBAL hGlobal = medium.Get().hGlobal;
+        const CGlobalLock lock(hGlobal);
+        if (!lock.Get() || !IsReadableFileList(lock.Get(), ::GlobalSize(hGlobal)))
+            return FALSE;
+
+        const HDROP hDrop = static_cast<HDROP>(hGlobal);
+        const UINT nDropped = ::DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT k = 0; k < nDropped; ++k) {
+            char path[MAX_PATH];
+            SHFILEINFOA info;
+            if (!ReadDroppedPath(hDrop, k, path) || !AdmitDroppedPath(path, &info))
+                continue;
+            AddAdmittedPath(count, path, info);
+            ++count;
+        }
+    }
+    list.EnsureVisible(count - 1, FALSE);
+    return TRUE;
+}
+
+BOOL CFileDropTarget::AdmitDroppedPath(char* path, SHFILEINFOA* info) const
+{
+    FetchShellInfo(path, info);
+    // The trusted list takes programs through their shortcuts only.
+    BOOL bProgram = FALSE;
+    if (m_bTrusted && (info->dwAttributes & SFGAO_LINK)) {
+        char target[MAX_PATH];
+        if (ResolveShortcut(path, target) == S_OK) {
+            ::lstrcpyA(path, target);
+            bProgram = IsProgramFile(path);
+            if (bProgram)
+                FetchShellInfo(path, info);
+        }
+    }
+    if (IsPathListed(*m_pList, path))
+        return FALSE;
+    if (m_bTrusted)
+        return bProgram && !IsInProgramFolder(path);
+    return CheckLockPath(path) == PATH_OK;
+}
+
+void CFileDropTarget::AddAdmittedPath(int index, const char* path, const SHFILEINFOA& info)
+{
+    AppendListEntry(*m_pList, index, path, info);
+    // The entry stays whether or not the driver takes it: the view is the list.
+    if (m_bTrusted) {
+        g_pfnSendPathRequest(path, IOCTL_TRUST_ADD);
+    } else {
+        g_pfnSendPathRequest(path, IOCTL_LOCK_ADD);
+        NotifyShellOfLockChange(path);
+    }
+}
+
+POINT CFileDropTarget::ToScreen(POINT point) const
+{
+    m_pList->ClientToScreen(&point);
+    return point;
+}

@@ -1,0 +1,314 @@
+// How long the main window takes to fill its two lists from the driver, as a ratio against the
+// floor measured in the same run: the bare enumeration requests, the bare SHGetFileInfo calls and
+// the bare list-view inserts for the same paths. Also the growth from the first size to the
+// last, and the share of the fill taken by the locked list's duplicate test.
+//   bench_list_fill [entries per list ...]        default: 2000 20000
+// Run by hand under Wine with the stand-in driver running. The driver's lists are put back as
+// they were. Sizes beyond what the stand-in holds are played in-process, as the driver would
+// answer, and marked so.
+#include "app/veltrix_dlg.h"
+#include "driver/core/protocol.h"
+#include "driver/device_channel.h"
+#include "lists/list_entry.h"
+#include "lists/list_loading.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsOf(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// ---- the driver's lists -------------------------------------------------------------------------
+
+std::vector<std::string> DriverList(DWORD enumCode)
+{
+    std::vector<std::string> paths;
+    EnumerateDriverList(enumCode, [&](const char* path) { paths.push_back(path); });
+    return paths;
+}
+
+void SetDriverList(const std::vector<std::string>& paths, DWORD enumCode, DWORD removeCode, DWORD addCode)
+{
+    for (const std::string& path : DriverList(enumCode))
+        SendPathRequest(path.c_str(), removeCode);
+    for (const std::string& path : paths)
+        SendPathRequest(path.c_str(), addCode);
+}
+
+// Answers in-process as the driver does, for sizes the stand-in does not hold.
+std::vector<std::string> g_played;
+
+class PlayedEnumeration : public IEnumerationChannel {
+public:
+    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
+    {
+        const uint32_t position = record.More == 1 ? record.Cursor : 0;
+        if (position >= g_played.size())
+            return false;
+        record = LIST_ENUM_RECORD{};
+        const int units = ::MultiByteToWideChar(CP_ACP, 0, g_played[position].c_str(), -1,
+                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
+        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
+        record.Cursor = position + 1;
+        record.More = position + 1 < g_played.size() ? 1 : 0;
+        return true;
+    }
+    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
+    {
+        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units), static_cast<int>(count),
+                                            out, capacity, nullptr, nullptr);
+        return n > 0 ? n : -1;
+    }
+};
+
+std::unique_ptr<IEnumerationChannel> OpenPlayedEnumeration()
+{
+    return std::make_unique<PlayedEnumeration>();
+}
+
+std::unique_ptr<IEnumerationChannel> OpenChannel(bool played)
+{
+    if (played)
+        return OpenPlayedEnumeration();
+    auto device = std::make_unique<CDeviceEnumeration>();
+    return device->IsOpen() ? std::move(device) : nullptr;
+}
+
+// ---- the pieces of the floor ----------------------------------------------------------------
+
+double TimeEnumeration(bool played, size_t expected)
+{
+    const Clock::time_point start = Clock::now();
+    size_t seen = 0;
+    for (DWORD code : {DWORD(IOCTL_LOCK_ENUM), DWORD(IOCTL_TRUST_ENUM)}) {
+        auto channel = OpenChannel(played);
+        if (channel)
+            EnumerateList(*channel, code, [&](const char*) { ++seen; });
+    }
+    const double ms = MillisecondsOf(Clock::now() - start);
+    if (seen != 2 * expected)
+        std::fprintf(stderr, "enumeration gave %zu entries, not %zu\n", seen, 2 * expected);
+    return ms;
+}
+
+double TimeShellInfo(const std::vector<std::string>& paths)
+{
+    const Clock::time_point start = Clock::now();
+    for (int list = 0; list < 2; ++list)
+        for (const std::string& path : paths) {
+            SHFILEINFOA info{};
+            ::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_ATTRIBUTES);
+        }
+    return MillisecondsOf(Clock::now() - start);
+}
+
+// A report view like the window's, on its own.
+class BareListView {
+public:
+    BareListView()
+    {
+        m_list.m_hWnd = ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SHAREIMAGELISTS, 0, 0,
+                                          600, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        SHFILEINFOA info{};
+        m_list.SetImageList(reinterpret_cast<HIMAGELIST>(::SHGetFileInfoA("", 0, &info, sizeof info,
+                                                                          SHGFI_SYSICONINDEX | SHGFI_SMALLICON)),
+                            LVSIL_SMALL);
+        m_list.InsertColumn(0, "File name ", LVCFMT_LEFT, 338);
+        m_list.InsertColumn(1, "File type", LVCFMT_LEFT, 100);
+    }
+    ~BareListView()
+    {
+        ::DestroyWindow(m_list.m_hWnd);
+        m_list.m_hWnd = nullptr;
+    }
+    CListCtrl m_list;
+};
+
+double TimeInserts(const std::vector<std::string>& paths, const SHFILEINFOA& info)
+{
+    double total = 0;
+    for (int list = 0; list < 2; ++list) {
+        BareListView view;
+        const Clock::time_point start = Clock::now();
+        int index = 0;
+        for (const std::string& path : paths) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
+            item.iItem = index;
+            item.pszText = const_cast<char*>(path.c_str());
+            item.iImage = info.iIcon;
+            view.m_list.InsertItem(&item);
+            view.m_list.SetItemText(index++, 1, info.szTypeName);
+        }
+        total += MillisecondsOf(Clock::now() - start);
+    }
+    return total;
+}
+
+// The duplicate test as the locked list's fill makes it: before each append, on the view as it
+// stands then.
+double TimeDuplicateTests(const std::vector<std::string>& paths, const SHFILEINFOA& info)
+{
+    BareListView view;
+    Clock::duration inTest{};
+    int index = 0;
+    for (const std::string& path : paths) {
+        const Clock::time_point start = Clock::now();
+        const BOOL listed = IsPathListed(view.m_list, path.c_str());
+        inTest += Clock::now() - start;
+        if (!listed)
+            AppendListEntry(view.m_list, index++, path.c_str(), info);
+    }
+    return MillisecondsOf(inTest);
+}
+
+// ---- the window's own fill ------------------------------------------------------------------
+
+class CTimedMainWindow : public CVeltrixDlg {
+public:
+    double m_dFillMs = 0;
+    int m_nLocked = 0;
+    int m_nTrusted = 0;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const Clock::time_point start = Clock::now();
+        const BOOL result = CVeltrixDlg::OnInitDialog();
+        m_dFillMs = MillisecondsOf(Clock::now() - start);
+        m_nLocked = m_listLocked.GetItemCount();
+        m_nTrusted = m_listTrusted.GetItemCount();
+        EndDialog(IDCANCEL);
+        return result;
+    }
+};
+
+std::vector<std::string> MakeEntries(const std::string& folder, size_t count)
+{
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\entry%06zu.txt", i);
+        paths.push_back(folder + name);
+        HANDLE file = ::CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file);
+    }
+    return paths;
+}
+
+void RemoveEntries(const std::string& folder, const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths)
+        ::DeleteFileA(path.c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+struct Result {
+    size_t n;
+    bool played;
+    double enumMs, shellMs, insertMs, fillMs, dupMs;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    std::vector<size_t> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+    if (sizes.empty())
+        sizes = {2000, 20000};
+
+    if (!CDeviceEnumeration().IsOpen()) {
+        std::fprintf(stderr, "the stand-in driver is not running\n");
+        return 2;
+    }
+    const std::vector<std::string> savedLocked = DriverList(IOCTL_LOCK_ENUM);
+    const std::vector<std::string> savedTrusted = DriverList(IOCTL_TRUST_ENUM);
+
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    char work[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, work);
+    const std::string folder = std::string(temp) + "vtxbench-" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA((folder + "\\data").c_str(), nullptr);
+    ::SetCurrentDirectoryA(folder.c_str());
+
+    const EnumerationOpenFunc openDevice = g_pfnOpenEnumeration;
+    std::vector<Result> results;
+    for (size_t n : sizes) {
+        const std::string entries = folder + "\\n" + std::to_string(n);
+        const std::vector<std::string> paths = MakeEntries(entries, n);
+        SetDriverList(paths, IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ADD);
+        SetDriverList(paths, IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ADD);
+        const bool played = DriverList(IOCTL_LOCK_ENUM).size() != n || DriverList(IOCTL_TRUST_ENUM).size() != n;
+        if (played) {
+            g_played = paths;
+            g_pfnOpenEnumeration = &OpenPlayedEnumeration;
+        }
+
+        SHFILEINFOA info{};
+        ::SHGetFileInfoA(paths.front().c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_ATTRIBUTES);
+        Result result{n, played, 0, 0, 0, 0, 0};
+        result.enumMs = TimeEnumeration(played, n);
+        result.shellMs = TimeShellInfo(paths);
+        result.insertMs = TimeInserts(paths, info);
+        result.dupMs = TimeDuplicateTests(paths, info);
+        CTimedMainWindow window;
+        window.DoModal();
+        result.fillMs = window.m_dFillMs;
+        if (static_cast<size_t>(window.m_nLocked) != n || static_cast<size_t>(window.m_nTrusted) != n)
+            std::fprintf(stderr, "the window showed %d and %d entries, not %zu\n", window.m_nLocked, window.m_nTrusted, n);
+        results.push_back(result);
+
+        const double floor = result.enumMs + result.shellMs + result.insertMs;
+        std::printf("N = %6zu per list%s\n", n, played ? "  (driver played in-process: the stand-in holds fewer)" : "");
+        std::printf("  floor %10.1f ms  = enumeration %.1f + SHGetFileInfo %.1f + list-view inserts %.1f\n", floor,
+                    result.enumMs, result.shellMs, result.insertMs);
+        std::printf("  fill  %10.1f ms  = %.2f x floor; duplicate test %.1f ms = %.1f%% of the fill\n", result.fillMs,
+                    result.fillMs / floor, result.dupMs, 100.0 * result.dupMs / result.fillMs);
+        std::fflush(stdout);
+
+        g_pfnOpenEnumeration = openDevice;
+        RemoveEntries(entries, paths);
+    }
+    if (results.size() >= 2) {
+        const Result& first = results.front();
+        const Result& last = results.back();
+        const double floorFirst = first.enumMs + first.shellMs + first.insertMs;
+        const double floorLast = last.enumMs + last.shellMs + last.insertMs;
+        std::printf("growth %zu -> %zu entries (x%.1f): fill x%.1f, floor x%.1f, duplicate test x%.1f\n", first.n,
+                    last.n, double(last.n) / double(first.n), last.fillMs / first.fillMs, floorLast / floorFirst,
+                    last.dupMs / first.dupMs);
+    }
+
+    SetDriverList(savedLocked, IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ADD);
+    SetDriverList(savedTrusted, IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ADD);
+    ::SetCurrentDirectoryA(work);
+    ::DeleteFileA((folder + "\\data\\filter.txt").c_str());
+    ::DeleteFileA((folder + "\\data\\TrustedPs.txt").c_str());
+    ::RemoveDirectoryA((folder + "\\data").c_str());
+    ::RemoveDirectoryA(folder.c_str());
+    ::OleUninitialize();
+    return 0;
+}

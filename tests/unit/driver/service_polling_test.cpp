@@ -1,0 +1,265 @@
+// The start and stop rules against a scripted service manager and a recorded sleep: every call
+// the rules make goes into one log, so the order of calls, pauses and closes is what is checked.
+#include "driver/core/service_polling.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Answer {
+    bool answered;
+    uint32_t state;
+};
+
+constexpr Answer kRunning{true, kServiceRunning};
+constexpr Answer kStopped{true, kServiceStopped};
+// What a stopped service answers: the call fails with the status filled.
+constexpr Answer kFailedStopped{false, kServiceStopped};
+// A failed call that filled nothing.
+constexpr Answer kFailedEmpty{false, 0};
+constexpr Answer kStartPending{true, 2};
+constexpr Answer kStopPending{true, 3};
+
+class CFakeServiceManager : public IServiceManager {
+public:
+    bool m_bManagerOpens = true;
+    bool m_bServiceOpens = true;
+    bool m_bStartAccepted = true;
+    bool m_bStopAccepted = true;
+    // Answers to successive interrogations; when they run out the last one repeats.
+    std::deque<Answer> m_answers;
+    std::vector<std::string> m_log;
+
+    SleepFunction Sleeper()
+    {
+        return [this](uint32_t ms) { m_log.push_back("sleep " + std::to_string(ms)); };
+    }
+
+    bool OpenManager() override
+    {
+        m_log.push_back("open manager");
+        return m_bManagerOpens;
+    }
+    bool OpenDriverService() override
+    {
+        m_log.push_back("open service");
+        return m_bServiceOpens;
+    }
+    bool Interrogate(uint32_t& state) override
+    {
+        m_log.push_back("interrogate");
+        const Answer answer = m_answers.empty() ? kFailedEmpty : m_answers.front();
+        if (m_answers.size() > 1)
+            m_answers.pop_front();
+        state = answer.state;
+        return answer.answered;
+    }
+    bool Start() override
+    {
+        m_log.push_back("start");
+        return m_bStartAccepted;
+    }
+    bool Stop() override
+    {
+        m_log.push_back("stop");
+        return m_bStopAccepted;
+    }
+    void CloseDriverService() override { m_log.push_back("close service"); }
+    void CloseManager() override { m_log.push_back("close manager"); }
+
+    int Count(const std::string& entry) const
+    {
+        int n = 0;
+        for (const std::string& logged : m_log)
+            n += logged == entry;
+        return n;
+    }
+};
+
+using Log = std::vector<std::string>;
+
+// The log of one open, the given calls, and the closes in their fixed order.
+Log Framed(Log calls)
+{
+    Log log{"open manager", "open service"};
+    log.insert(log.end(), calls.begin(), calls.end());
+    log.push_back("close service");
+    log.push_back("close manager");
+    return log;
+}
+
+// n polls: a pause and an interrogation each.
+Log Polls(int n)
+{
+    Log log;
+    for (int i = 0; i < n; ++i) {
+        log.push_back("sleep 1000");
+        log.push_back("interrogate");
+    }
+    return log;
+}
+
+Log Concat(Log a, const Log& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(StartServiceAndWait, RunningServiceSucceedsAtOnceWithoutSleepingOrStarting)
+{
+    // Windows may report the state with a failed call too: only the state counts at first.
+    for (const Answer first : {kRunning, Answer{false, kServiceRunning}}) {
+        CFakeServiceManager scm;
+        scm.m_answers = {first};
+        EXPECT_TRUE(StartServiceAndWait(scm, scm.Sleeper()));
+        EXPECT_EQ(scm.m_log, Framed({"interrogate"}));
+    }
+}
+
+TEST(StartServiceAndWait, ServiceThatStartsInstantlyStillCostsOnePause)
+{
+    for (const Answer first : {kStopped, kFailedStopped, kFailedEmpty}) {
+        CFakeServiceManager scm;
+        scm.m_answers = {first, kRunning};
+        EXPECT_TRUE(StartServiceAndWait(scm, scm.Sleeper()));
+        EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "start"}, Polls(1))));
+    }
+}
+
+TEST(StartServiceAndWait, SucceedsOnTheTenthPollAndFailsAfterIt)
+{
+    CFakeServiceManager late;
+    late.m_answers = {kStopped, kStartPending, kStartPending, kStartPending, kStartPending,
+                      kStartPending, kStartPending, kStartPending, kStartPending, kStartPending,
+                      kRunning};
+    EXPECT_TRUE(StartServiceAndWait(late, late.Sleeper()));
+    EXPECT_EQ(late.m_log, Framed(Concat({"interrogate", "start"}, Polls(10))));
+
+    CFakeServiceManager never;
+    never.m_answers = {kStopped, kStartPending};
+    EXPECT_FALSE(StartServiceAndWait(never, never.Sleeper()));
+    EXPECT_EQ(never.m_log, Framed(Concat({"interrogate", "start"}, Polls(10))));
+}
+
+TEST(StartServiceAndWait, FailedInterrogationWhileStartingCountsAsNotRunning)
+{
+    // A failed call that still carries the running state is not believed while polling.
+    CFakeServiceManager scm;
+    scm.m_answers = {kStopped, Answer{false, kServiceRunning}, kFailedEmpty, kRunning};
+    EXPECT_TRUE(StartServiceAndWait(scm, scm.Sleeper()));
+    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "start"}, Polls(3))));
+
+    CFakeServiceManager never;
+    never.m_answers = {kStopped, Answer{false, kServiceRunning}};
+    EXPECT_FALSE(StartServiceAndWait(never, never.Sleeper()));
+    EXPECT_EQ(never.Count("sleep 1000"), 10);
+}
+
+TEST(StartServiceAndWait, RefusedStartFailsWithoutPolling)
+{
+    CFakeServiceManager scm;
+    scm.m_answers = {kStopped, kRunning};
+    scm.m_bStartAccepted = false;
+    EXPECT_FALSE(StartServiceAndWait(scm, scm.Sleeper()));
+    EXPECT_EQ(scm.m_log, Framed({"interrogate", "start"}));
+}
+
+TEST(StopServiceAndWait, AlreadyStoppedServiceGivesFailureWithoutStopRequest)
+{
+    for (const Answer first : {kStopped, kFailedStopped}) {
+        CFakeServiceManager scm;
+        scm.m_answers = {first};
+        EXPECT_FALSE(StopServiceAndWait(scm, scm.Sleeper()));
+        EXPECT_EQ(scm.m_log, Framed({"interrogate"}));
+    }
+}
+
+TEST(StopServiceAndWait, RunningServiceStopsAfterOnePauseAtLeast)
+{
+    CFakeServiceManager scm;
+    scm.m_answers = {kRunning, kStopped};
+    EXPECT_TRUE(StopServiceAndWait(scm, scm.Sleeper()));
+    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "stop"}, Polls(1))));
+}
+
+TEST(StopServiceAndWait, FailedInterrogationWhileStoppingCountsAsStopped)
+{
+    CFakeServiceManager scm;
+    scm.m_answers = {kRunning, kStopPending, kFailedEmpty};
+    EXPECT_TRUE(StopServiceAndWait(scm, scm.Sleeper()));
+    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "stop"}, Polls(2))));
+}
+
+TEST(StopServiceAndWait, ServiceStillStoppingAfterTenPollsGivesFailure)
+{
+    CFakeServiceManager scm;
+    scm.m_answers = {kRunning, kStopPending};
+    EXPECT_FALSE(StopServiceAndWait(scm, scm.Sleeper()));
+    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "stop"}, Polls(10))));
+}
+
+TEST(StopServiceAndWait, RefusedStopRequestFailsWithoutPolling)
+{
+    // An interrogation that filled nothing is not "stopped": the stop request is sent.
+    CFakeServiceManager scm;
+    scm.m_answers = {kFailedEmpty};
+    scm.m_bStopAccepted = false;
+    EXPECT_FALSE(StopServiceAndWait(scm, scm.Sleeper()));
+    EXPECT_EQ(scm.m_log, Framed({"interrogate", "stop"}));
+}
+
+TEST(ServiceRules, ManagerOrServiceThatDoesNotOpenFailsEveryRuleAndClosesWhatWasOpened)
+{
+    using Rule = bool (*)(CFakeServiceManager&);
+    const Rule rules[] = {
+        [](CFakeServiceManager& scm) { return StartServiceAndWait(scm, scm.Sleeper()); },
+        [](CFakeServiceManager& scm) { return StopServiceAndWait(scm, scm.Sleeper()); },
+        [](CFakeServiceManager& scm) { return IsServiceInState(scm, kServiceRunning); },
+        [](CFakeServiceManager& scm) { return IsServiceInState(scm, kServiceStopped); },
+        [](CFakeServiceManager& scm) { return RunOnDriverService(scm, [] { return true; }); },
+    };
+    for (const Rule rule : rules) {
+        CFakeServiceManager noManager;
+        noManager.m_bManagerOpens = false;
+        noManager.m_answers = {kStopped};
+        EXPECT_FALSE(rule(noManager));
+        EXPECT_EQ(noManager.m_log, Log{"open manager"});
+
+        CFakeServiceManager noService;
+        noService.m_bServiceOpens = false;
+        noService.m_answers = {kStopped};
+        EXPECT_FALSE(rule(noService));
+        EXPECT_EQ(noService.m_log, (Log{"open manager", "open service", "close manager"}));
+    }
+}
+
+TEST(IsServiceInState, OneInterrogationDecidesWithoutWaiting)
+{
+    struct Case {
+        Answer answer;
+        bool running;
+        bool stopped;
+    };
+    const Case cases[] = {
+        {kRunning, true, false},
+        {kStopped, false, true},
+        {kFailedStopped, false, true}, // the call's own failure is not looked at
+        {kStartPending, false, false},
+        {kStopPending, false, false},
+        {kFailedEmpty, false, false}, // an unfilled status is neither
+    };
+    for (const Case& c : cases) {
+        CFakeServiceManager running, stopped;
+        running.m_answers = {c.answer};
+        stopped.m_answers = {c.answer};
+        EXPECT_EQ(IsServiceInState(running, kServiceRunning), c.running) << c.answer.state;
+        EXPECT_EQ(IsServiceInState(stopped, kServiceStopped), c.stopped) << c.answer.state;
+        EXPECT_EQ(running.m_log, Framed({"interrogate"}));
+    }
+}
+
+} // namespace

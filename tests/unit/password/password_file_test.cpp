@@ -1,0 +1,128 @@
+// Reading and writing the password file's one line. (A read-only file counting as missing is
+// proven under Wine, where the read-only attribute is real; root here ignores permissions.)
+#include "password/core/md5.h"
+#include "password/core/password_file.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// md5sum of "quimbly", the default password.
+constexpr char kDefaultDigest[] = "eb4e6ef4aaccfdc71a911a20ec99fd60";
+
+class PasswordFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "vtx-pwd-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        m_file = (m_folder / "password.txt").string();
+    }
+    void TearDown() override
+    {
+        std::error_code error;
+        fs::remove_all(m_folder, error);
+    }
+
+    void WriteBytes(const std::string& bytes)
+    {
+        std::ofstream(m_file, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    std::string ReadBytes() const
+    {
+        std::ifstream in(m_file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path m_folder;
+    std::string m_file;
+};
+
+CString DigestOf(const char* text)
+{
+    return MD5HexDigest(text, static_cast<uint32_t>(std::char_traits<char>::length(text)));
+}
+
+TEST_F(PasswordFile, DefaultPasswordAppliesWhenTheFileIsMissingOrYieldsNoLine)
+{
+    EXPECT_EQ(DefaultPasswordDigest(), kDefaultDigest);
+    EXPECT_EQ(ReadStoredDigest(m_file.c_str()), kDefaultDigest);
+    WriteBytes("");
+    EXPECT_EQ(ReadStoredDigest(m_file.c_str()), kDefaultDigest);
+}
+
+TEST_F(PasswordFile, LineEndDoesNotChangeTheStoredDigest)
+{
+    const CString digest = DigestOf("secret");
+    for (const char* end : {"\r\n", "\n", ""}) {
+        WriteBytes(std::string(digest) + end);
+        EXPECT_EQ(ReadStoredDigest(m_file.c_str()), digest) << "line end of " << std::strlen(end);
+    }
+}
+
+TEST_F(PasswordFile, OnlyTheFirst32CharactersOfTheFirstLineCount)
+{
+    const CString digest = DigestOf("secret");
+    WriteBytes(std::string(digest) + "12345678\r\n");  // 40 characters
+    EXPECT_EQ(ReadStoredDigest(m_file.c_str()), digest);
+    WriteBytes(std::string(digest) + std::string(200, 'x') + "\nsecond line\n");
+    EXPECT_EQ(ReadStoredDigest(m_file.c_str()), digest);
+    WriteBytes("\n" + std::string(digest) + "\n");
+    EXPECT_EQ(ReadStoredDigest(m_file.c_str()), "\n");
+}
+
+TEST_F(PasswordFile, MalformedLinesAreTakenAsTheyStandAndNeverMatch)
+{
+    const CString digest = DigestOf("secret");
+    std::string upper(digest);
+    for (auto& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string lines[] = {
+        "\xEF\xBB\xBF" + std::string(digest) + "\r\n",  // byte-order mark
+        upper + "\r\n",
+        " " + std::string(digest) + "\r\n",
+        std::string(digest).substr(0, 31) + "\n",  // short: keeps its line end
+    };
+    for (const auto& line : lines) {
+        WriteBytes(line);
+        const CString stored = ReadStoredDigest(m_file.c_str());
+        EXPECT_NE(stored, digest) << line;
+        EXPECT_NE(stored, kDefaultDigest) << "a malformed file is not a missing one: " << line;
+        EXPECT_EQ(std::string(stored), line.substr(0, std::min<size_t>(32, line.find('\n') + 1)));
+    }
+}
+
+TEST_F(PasswordFile, WrittenLineReadsBackAsTheSameDigest)
+{
+    const CString digest = DigestOf("");
+    std::FILE* file = std::fopen(m_file.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(WriteDigestLine(file, digest));
+    std::fclose(file);
+    EXPECT_EQ(ReadBytes(), std::string(digest) + "\n");
+    EXPECT_EQ(ReadStoredDigest(m_file.c_str()), digest);
+}
+
+TEST(WriteDigestLine, ReportsAStreamThatCannotTakeTheLine)
+{
+    std::FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    EXPECT_FALSE(WriteDigestLine(full, "d41d8cd98f00b204e9800998ecf8427e"));
+    std::fclose(full);
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+#pragma once
+#define IDD_LINK_TEST 960
+#define IDC_FIRST 961
+#define IDC_DISABLED_BEFORE 962
+#define IDC_TEST_LINK 963
+#define IDC_DISABLED_AFTER 964
+#define IDC_PLAIN 965
+#define IDC_LAST 966
+#define IDC_CENTER_LINK 967
+#define IDC_RIGHT_LINK 968

@@ -1,0 +1,148 @@
+// The admission rules against the machine's real directories, and shortcut resolution with the
+// real shell link object.
+#include "lists/admission.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "scratch_folder.h"
+#include "shell_link_files.h"
+
+namespace {
+
+std::string SystemDirectory()
+{
+    char buffer[MAX_PATH];
+    ::GetSystemDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
+std::string WindowsDirectory()
+{
+    char buffer[MAX_PATH];
+    ::GetWindowsDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
+std::string FlipCase(std::string text)
+{
+    for (char& c : text)
+        c = std::isupper(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c))
+                                                        : static_cast<char>(std::toupper(c));
+    return text;
+}
+
+TEST(CheckLockPath, RefusesTheSystemDirectoryWindowsFolderDriveRootAndEmptyPath)
+{
+    const std::string system = SystemDirectory();
+    ASSERT_GT(system.size(), 3u);
+    const std::string driveRoot = system.substr(0, 3);
+    for (const std::string& path : {driveRoot, WindowsDirectory(), system, std::string()})
+        EXPECT_EQ(CheckLockPath(path.c_str()), PATH_SYSTEM_DIR) << path;
+}
+
+TEST(CheckLockPath, AdmitsAFolderInsideTheSystemDirectoryAndOtherLetterCase)
+{
+    ScratchFolder scratch("vtxadm");
+    ASSERT_TRUE(::SetCurrentDirectoryA(scratch.Make("Lk", true).c_str()));
+    const std::string system = SystemDirectory();
+    EXPECT_EQ(CheckLockPath((system + "\\drivers").c_str()), PATH_OK);
+    EXPECT_EQ(CheckLockPath(FlipCase(system).c_str()), PATH_OK);
+    EXPECT_EQ(CheckLockPath(FlipCase(WindowsDirectory()).c_str()), PATH_OK);
+}
+
+TEST(CheckLockPath, RefusesTheCurrentInstallationFolderWhatItBeginsAndWhatItLeads)
+{
+    ScratchFolder scratch("vtxadm");
+    const std::string lk = scratch.Make("Lk", true);
+    const std::string other = scratch.Make("Other", true);
+    ASSERT_TRUE(::SetCurrentDirectoryA(lk.c_str()));
+
+    for (const std::string& path : {lk, lk + "\\data", scratch.Path() + "\\LkTools\\a.exe", scratch.Path()})
+        EXPECT_EQ(CheckLockPath(path.c_str()), PATH_OWN_FILES) << path;
+    EXPECT_EQ(CheckLockPath((other + "\\file.txt").c_str()), PATH_OK);
+    EXPECT_TRUE(IsInProgramFolder((lk + "\\data").c_str()));
+    EXPECT_TRUE(IsInProgramFolder((scratch.Path() + "\\LkTools\\a.exe").c_str()));
+    EXPECT_FALSE(IsInProgramFolder(scratch.Path().c_str()));
+    EXPECT_FALSE(IsInProgramFolder((other + "\\a.exe").c_str()));
+    EXPECT_FALSE(IsInProgramFolder(FlipCase(lk + "\\vtx.exe").c_str()));
+
+    // The directory is read at every call.
+    ASSERT_TRUE(::SetCurrentDirectoryA(other.c_str()));
+    EXPECT_EQ(CheckLockPath((lk + "\\data").c_str()), PATH_OK);
+    EXPECT_FALSE(IsInProgramFolder((lk + "\\data").c_str()));
+    EXPECT_EQ(CheckLockPath((other + "\\file.txt").c_str()), PATH_OWN_FILES);
+    EXPECT_TRUE(IsInProgramFolder((other + "\\a.exe").c_str()));
+}
+
+class ResolveShortcutTest : public ::testing::Test {
+protected:
+    ScratchFolder m_scratch{"vtxlnk"};
+    char m_out[MAX_PATH];
+
+    void SetUp() override { std::memset(m_out, '#', sizeof m_out); }
+};
+
+TEST_F(ResolveShortcutTest, GivesTheProgramThatAShortcutPointsTo)
+{
+    const std::string program = SystemDirectory() + "\\notepad.exe";
+    const std::string link = m_scratch.Make("Notepad.lnk");
+    ASSERT_TRUE(WriteShortcut(link, program));
+    EXPECT_EQ(ResolveShortcut(link.c_str(), m_out), S_OK);
+    EXPECT_STREQ(m_out, program.c_str());
+}
+
+TEST_F(ResolveShortcutTest, ReplacesALeadingSystemRootAndLeavesOtherVariables)
+{
+    const std::string windows = WindowsDirectory();
+    struct Case {
+        const char* stored;
+        std::string expected;
+    } cases[] = {
+        {"%SystemRoot%\\system32\\notepad.exe", windows + "\\system32\\notepad.exe"},
+        {"%SystemRoot%\\a\\%SystemRoot%.exe", windows + "\\a\\" + windows + ".exe"},
+        {"%ProgramFiles%\\Tool\\tool.exe", "%ProgramFiles%\\Tool\\tool.exe"},
+        {"%windir%\\notepad.exe", "%windir%\\notepad.exe"},
+        {"%SYSTEMROOT%\\notepad.exe", "%SYSTEMROOT%\\notepad.exe"},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const std::string link = m_scratch.Make("raw" + std::to_string(index++) + ".lnk");
+        ASSERT_TRUE(WriteRawTargetShortcut(link, c.stored));
+        std::memset(m_out, '#', sizeof m_out);
+        EXPECT_EQ(ResolveShortcut(link.c_str(), m_out), S_OK) << c.stored;
+        EXPECT_EQ(std::string(m_out), c.expected);
+    }
+}
+
+TEST_F(ResolveShortcutTest, FailsWithAnEmptyResultForWhatIsNoShortcutToAFile)
+{
+    const std::string text = m_scratch.Make("notes.txt");
+    ASSERT_TRUE(WriteTextFile(text, "not a shortcut\r\n"));
+    HRESULT hr = ResolveShortcut(text.c_str(), m_out);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_STREQ(m_out, "");
+
+    std::memset(m_out, '#', sizeof m_out);
+    hr = ResolveShortcut(m_scratch.Make("missing.lnk").c_str(), m_out);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_STREQ(m_out, "");
+
+    // The computer itself has no file-system path: no target, and no success either.
+    const std::string computer = m_scratch.Make("Computer.lnk");
+    ASSERT_TRUE(WriteComputerShortcut(computer));
+    std::memset(m_out, '#', sizeof m_out);
+    EXPECT_NE(ResolveShortcut(computer.c_str(), m_out), S_OK);
+    EXPECT_STREQ(m_out, "");
+
+    // A path that does not fit the wide buffer is refused before the shell sees it.
+    const std::string tooLong = m_scratch.Path() + "\\" + std::string(300, 'a') + ".lnk";
+    std::memset(m_out, '#', sizeof m_out);
+    EXPECT_TRUE(FAILED(ResolveShortcut(tooLong.c_str(), m_out)));
+    EXPECT_STREQ(m_out, "");
+}
+
+}  // namespace

@@ -1,0 +1,471 @@
+// The list commands on the real main window under Wine: filling, adding through the shell's own
+// folder browser and open-file dialog, removing, clearing, selecting, the context menu, the
+// keys, and the shell notifications. The driver is played by the test so that every request
+// and its order can be seen.
+#include "app/veltrix_dlg.h"
+#include "driver/core/protocol.h"
+#include "main_window_harness.h"
+#include "res/resource.h"
+#include "support/message_boxes.h"
+#include "support/modal.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND Locked(HWND dialog) { return ::GetDlgItem(dialog, IDC_LOCKED_LIST); }
+HWND Trusted(HWND dialog) { return ::GetDlgItem(dialog, IDC_TRUSTED_LIST); }
+
+void Close(HWND dialog) { ::SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
+
+void ClickButton(CWnd& dlg, int id)
+{
+    ::SendMessageA(::GetDlgItem(dlg.m_hWnd, id), BM_CLICK, 0, 0);
+    PumpMessages(&dlg);
+}
+
+std::string Upper(std::string text)
+{
+    ::CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+TEST(ListFilling, TheLockedViewSkipsRepeatsInAnyCaseTheTrustedViewShowsThemAll)
+{
+    InstallFolder install("vtxE-fill");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\Data\\A", "C:\\DATA\\a", "C:\\Data\\B", "c:\\data\\b"};
+    driver.m_trusted = {"C:\\Tools\\p.exe", "C:\\TOOLS\\P.EXE", "C:\\Tools\\p.exe"};
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        EXPECT_EQ(ListTexts(Locked(hWnd)), (std::vector<std::string>{"C:\\Data\\A", "C:\\Data\\B"}));
+        EXPECT_EQ(ListTexts(Trusted(hWnd)), driver.m_trusted);
+        Close(hWnd);
+    });
+    // Every answer was asked for, the repeated last entry too; the locked list was read first.
+    EXPECT_EQ(driver.m_enumerations,
+              (std::vector<uint32_t>{IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM,
+                                     IOCTL_TRUST_ENUM, IOCTL_TRUST_ENUM, IOCTL_TRUST_ENUM}));
+    EXPECT_TRUE(driver.m_requests.empty());
+}
+
+TEST(ListFilling, EntriesShowTheShellsIconAndTypeAndHiddenOnesDimmed)
+{
+    InstallFolder install("vtxE-entries");
+    const std::string folder = install.Make("Shown", true);
+    const std::string hidden = install.Make("Shown\\secret.txt");
+    InstallFolder::WriteFileBytes(hidden, "x");
+    ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::string gone = install.Path() + "\\..\\Gone\\plan.doc";
+    FakeDriver driver;
+    driver.m_locked = {folder, hidden, gone};
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        HWND list = Locked(hWnd);
+        ASSERT_EQ(ListTexts(list), driver.m_locked);
+        const std::vector<std::string> types = ListTexts(list, 1);
+        EXPECT_FALSE(types[0].empty()) << "a folder has a type name";
+        EXPECT_FALSE(types[1].empty());
+        EXPECT_EQ(types[2], "") << "the shell knows nothing of a path that is gone";
+        EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_CUT), 0u);
+        EXPECT_EQ(ListView_GetItemState(list, 1, LVIS_CUT), static_cast<UINT>(LVIS_CUT));
+        EXPECT_EQ(ListView_GetItemState(list, 2, LVIS_CUT), 0u);
+        for (int i = 0; i < 3; ++i) {
+            LVITEMA item{};
+            item.mask = LVIF_IMAGE;
+            item.iItem = i;
+            ListView_GetItem(list, &item);
+            EXPECT_GE(item.iImage, 0) << i;
+        }
+        // The folder and the vanished document show different icons.
+        LVITEMA first{LVIF_IMAGE, 0}, third{LVIF_IMAGE, 2};
+        ListView_GetItem(list, &first);
+        ListView_GetItem(list, &third);
+        EXPECT_NE(first.iImage, third.iImage);
+        const HIMAGELIST shared = ListView_GetImageList(list, LVSIL_SMALL);
+        EXPECT_NE(shared, nullptr);
+        EXPECT_EQ(ListView_GetImageList(Trusted(hWnd), LVSIL_SMALL), shared);
+        Close(hWnd);
+    });
+}
+
+// ---- adding -------------------------------------------------------------------------------
+
+TEST(AddLocked, TheFolderBrowserRefusesWindowsAndOurOwnFilesAndAddsOnceWhatItAdmits)
+{
+    InstallFolder install("vtxE-addlocked");
+    const std::string outside = install.Make("Private", true);
+    FakeDriver driver;
+    MessageBoxCatcher boxes;
+    ShellDialogPlayer shell({ChooseComputerInBrowser(), ChooseInBrowser(install.Path()), ChooseInBrowser(outside),
+                             ChooseInBrowser(outside), CancelShellDialog()});
+    CVeltrixDlg dlg;
+    std::vector<std::vector<std::string>> viewAfter;
+    size_t boxesAfterRefusals = 0;
+    HWND mainWnd = nullptr;
+    RunModal(dlg, [&](HWND hWnd) {
+        mainWnd = hWnd;
+        for (int i = 0; i < 5; ++i) {
+            ClickButton(dlg, IDC_ADD_LOCKED);
+            viewAfter.push_back(ListTexts(Locked(hWnd)));
+            if (i == 1)
+                boxesAfterRefusals = boxes.Shown().size();
+        }
+        Close(hWnd);
+    });
+    EXPECT_EQ(shell.Played(), 5);
+    EXPECT_EQ(shell.Unexpected(), 0);
+    EXPECT_EQ(shell.Kinds(), (std::vector<std::string>(5, "browse")));
+    ASSERT_EQ(boxes.Shown().size(), 2u) << "the duplicate and the cancel say nothing";
+    EXPECT_EQ(boxesAfterRefusals, 2u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Can't lock Windows System Directory");
+    EXPECT_EQ(boxes.Shown()[1].text, "Can't lock Veltrix File");
+    for (const auto& box : boxes.Shown()) {
+        EXPECT_EQ(box.caption, "Veltrix");
+        EXPECT_EQ(box.owner, mainWnd) << "the main window owns the refusal";
+    }
+    EXPECT_TRUE(viewAfter[0].empty());
+    EXPECT_TRUE(viewAfter[1].empty());
+    EXPECT_EQ(viewAfter[2], (std::vector<std::string>{outside}));
+    EXPECT_EQ(viewAfter[3], viewAfter[2]);
+    EXPECT_EQ(viewAfter[4], viewAfter[2]);
+    EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, outside}}));
+}
+
+TEST(AddTrusted, TheProgramDialogRefusesOurOwnProgramsAndAddsOnceInAnyCase)
+{
+    InstallFolder install("vtxE-addtrusted");
+    const std::string own = install.Path() + "\\vtx.exe";
+    const std::string tool = install.Make("Tools\\tool.exe");
+    InstallFolder::WriteFileBytes(own, "MZ");
+    InstallFolder::WriteFileBytes(tool, "MZ");
+    FakeDriver driver;
+    MessageBoxCatcher boxes;
+    ShellDialogPlayer shell({ChooseInFileDialog(own), ChooseInFileDialog(tool), ChooseInFileDialog(Upper(tool)),
+                             CancelShellDialog()});
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        for (int i = 0; i < 4; ++i)
+            ClickButton(dlg, IDC_ADD_TRUSTED);
+        EXPECT_EQ(ListTexts(Trusted(hWnd)), (std::vector<std::string>{tool}));
+        EXPECT_TRUE(ListTexts(Locked(hWnd)).empty());
+        Close(hWnd);
+    });
+    EXPECT_EQ(shell.Kinds(), (std::vector<std::string>(4, "open")));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Don't need to trust Veltrix Program");
+    EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
+    EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_TRUST_ADD, tool}}));
+    char current[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    EXPECT_EQ(std::string(current), install.Path()) << "the program dialog leaves the current directory alone";
+}
+
+// ---- removing and clearing -----------------------------------------------------------------
+
+TEST(RemoveFromList, SeveralSelectedEntriesGoOneRequestEachInAscendingOrder)
+{
+    InstallFolder install("vtxE-remove");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\L0", "C:\\L1", "C:\\L2", "C:\\L3", "C:\\L4", "C:\\L5"};
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T2.exe"};
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        SelectItems(Locked(hWnd), {1, 2, 4, 5});
+        ClickButton(dlg, IDC_REMOVE_LOCKED);
+        EXPECT_EQ(ListTexts(Locked(hWnd)), (std::vector<std::string>{"C:\\L0", "C:\\L3"}));
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hWnd, IDC_REMOVE_LOCKED))) << "no selection is left";
+        SelectItems(Trusted(hWnd), {0, 2});
+        ClickButton(dlg, IDC_REMOVE_TRUSTED);
+        EXPECT_EQ(ListTexts(Trusted(hWnd)), (std::vector<std::string>{"C:\\T1.exe"}));
+        Close(hWnd);
+    });
+    EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_REMOVE, "C:\\L1"},
+                                                           {IOCTL_LOCK_REMOVE, "C:\\L2"},
+                                                           {IOCTL_LOCK_REMOVE, "C:\\L4"},
+                                                           {IOCTL_LOCK_REMOVE, "C:\\L5"},
+                                                           {IOCTL_TRUST_REMOVE, "C:\\T0.exe"},
+                                                           {IOCTL_TRUST_REMOVE, "C:\\T2.exe"}}));
+}
+
+TEST(ClearList, EveryEntryGoesOneRequestEachInViewOrderAndNothingOnAnEmptyList)
+{
+    InstallFolder install("vtxE-clear");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\L0", "C:\\L1"};
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T0.exe"};
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        ::SetFocus(::GetDlgItem(hWnd, IDC_HELP_BUTTON));
+        SelectItems(Locked(hWnd), {1});
+        PressCtrlKey(dlg, 'L');
+        EXPECT_TRUE(ListTexts(Locked(hWnd)).empty());
+        PressCtrlKey(dlg, 'L');
+        PressCtrlKey(dlg, 'R');
+        ::SetFocus(Trusted(hWnd));
+        PressCtrlKey(dlg, 'L');
+        EXPECT_TRUE(ListTexts(Trusted(hWnd)).empty());
+        Close(hWnd);
+    });
+    EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_REMOVE, "C:\\L0"},
+                                                           {IOCTL_LOCK_REMOVE, "C:\\L1"},
+                                                           {IOCTL_TRUST_REMOVE, "C:\\T0.exe"},
+                                                           {IOCTL_TRUST_REMOVE, "C:\\T1.exe"},
+                                                           {IOCTL_TRUST_REMOVE, "C:\\T0.exe"}}));
+}
+
+TEST(ActiveList, RemoveOfTheTrustedListMakesItActiveForTheAccelerators)
+{
+    InstallFolder install("vtxE-active");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\L0", "C:\\L1"};
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T2.exe"};
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        ::SetFocus(Locked(hWnd));
+        SelectItems(Trusted(hWnd), {1});
+        ::SetFocus(Locked(hWnd));
+        ::SetFocus(::GetDlgItem(hWnd, IDC_HELP_BUTTON));
+        PressCtrlKey(dlg, 'A');
+        EXPECT_EQ(SelectedItems(Locked(hWnd)).size(), 2u) << "the locked list had the focus last";
+        SelectItems(Locked(hWnd), {});
+        ClickButton(dlg, IDC_REMOVE_TRUSTED);
+        ::SetFocus(::GetDlgItem(hWnd, IDC_HELP_BUTTON));
+        PressCtrlKey(dlg, 'A');
+        EXPECT_EQ(SelectedItems(Trusted(hWnd)), (std::vector<int>{0, 1}));
+        EXPECT_TRUE(SelectedItems(Locked(hWnd)).empty());
+        PressCtrlKey(dlg, 'W');
+        EXPECT_TRUE(SelectedItems(Trusted(hWnd)).empty());
+        SelectItems(Trusted(hWnd), {1});
+        PressCtrlKey(dlg, 'W');
+        EXPECT_EQ(SelectedItems(Trusted(hWnd)), (std::vector<int>{0}));
+        Close(hWnd);
+    });
+    EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_TRUST_REMOVE, "C:\\T1.exe"}}));
+}
+
+TEST(DeleteKey, RemovesTheSelectedEntriesOfTheFocusedListOtherKeysNothing)
+{
+    InstallFolder install("vtxE-delete");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\L0", "C:\\L1", "C:\\L2"};
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        ::SetFocus(Trusted(hWnd));
+        SelectItems(Trusted(hWnd), {0, 1});
+        SelectItems(Locked(hWnd), {0, 2});
+        for (UINT vk : {UINT('X'), UINT(VK_BACK), UINT(VK_INSERT)})
+            PressKey(dlg, vk);
+        EXPECT_EQ(ListTexts(Trusted(hWnd)).size(), 2u);
+        ::SetFocus(Locked(hWnd));
+        PressKey(dlg, VK_DELETE);
+        EXPECT_EQ(ListTexts(Locked(hWnd)), (std::vector<std::string>{"C:\\L1"}));
+        EXPECT_EQ(ListTexts(Trusted(hWnd)).size(), 2u) << "the trusted list keeps its selected entries";
+        Close(hWnd);
+    });
+    EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_REMOVE, "C:\\L0"}, {IOCTL_LOCK_REMOVE, "C:\\L2"}}));
+}
+
+// ---- the context menu -----------------------------------------------------------------------
+
+// Watches the menus that this thread shows: the states of the list commands when the popup
+// opens, then ends the menu, or picks an item by its mnemonic.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(char pick = 0)
+        : m_pick(pick), m_hook(::SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId()))
+    {
+        t_self = this;
+    }
+    ~MenuWatcher()
+    {
+        ::UnhookWindowsHookEx(m_hook);
+        t_self = nullptr;
+    }
+    // One row per menu shown: enabled state of 32771..32775.
+    std::vector<std::vector<bool>> m_shown;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        MenuWatcher* self = t_self;
+        const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (self && code == HC_ACTION) {
+            if (message->message == WM_INITMENUPOPUP) {
+                HMENU menu = reinterpret_cast<HMENU>(message->wParam);
+                std::vector<bool> enabled;
+                for (UINT id = ID_SELECT_ALL; id <= ID_ADD_ITEM_TO_LIST; ++id)
+                    enabled.push_back(!(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)));
+                self->m_shown.push_back(enabled);
+                self->m_idle = false;
+            } else if (message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU && !self->m_idle) {
+                self->m_idle = true;
+                if (self->m_pick)
+                    ::PostMessageA(reinterpret_cast<HWND>(message->lParam), WM_CHAR, static_cast<WPARAM>(self->m_pick), 1);
+                else
+                    ::EndMenu();
+            }
+        }
+        return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+    }
+    static thread_local MenuWatcher* t_self;
+    char m_pick;
+    HHOOK m_hook;
+    bool m_idle = false;
+};
+thread_local MenuWatcher* MenuWatcher::t_self = nullptr;
+
+// A right click on the view, as the mouse would give it: on the entry (which the view then
+// selects), or with -1 on the empty space below the entries (which takes the selection away).
+void RightClick(CWnd& dlg, HWND list, int item = -1)
+{
+    const int count = ListView_GetItemCount(list);
+    RECT rect{};
+    POINT point{20, 8};
+    if (count > 0) {
+        ListView_GetItemRect(list, item >= 0 ? item : count - 1, &rect, LVIR_LABEL);
+        point = {rect.left + 8, item >= 0 ? (rect.top + rect.bottom) / 2 : rect.bottom + 12};
+    } else {
+        RECT client{};
+        ::GetClientRect(list, &client);
+        point = {20, client.bottom / 2};
+    }
+    ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+    ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    PumpMessages(&dlg);
+}
+
+TEST(ContextMenu, OffersCommandsByTheListsEntriesAndSelection)
+{
+    InstallFolder install("vtxE-menu");
+    FakeDriver driver;
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
+    CVeltrixDlg dlg;
+    MenuWatcher menus;
+    RunModal(dlg, [&](HWND hWnd) {
+        RightClick(dlg, Locked(hWnd));
+        SelectItems(Trusted(hWnd), {0});
+        RightClick(dlg, Trusted(hWnd));
+        EXPECT_TRUE(SelectedItems(Trusted(hWnd)).empty());
+        RightClick(dlg, Trusted(hWnd), 1);
+        EXPECT_EQ(SelectedItems(Trusted(hWnd)), (std::vector<int>{1}));
+        Close(hWnd);
+    });
+    using Row = std::vector<bool>;
+    ASSERT_EQ(menus.m_shown.size(), 3u);
+    //                       select all, invert, remove, clear, add
+    EXPECT_EQ(menus.m_shown[0], (Row{false, false, false, false, true})) << "empty list";
+    EXPECT_EQ(menus.m_shown[1], (Row{true, true, false, true, true})) << "entries, none selected";
+    EXPECT_EQ(menus.m_shown[2], (Row{true, true, true, true, true})) << "an entry selected";
+}
+
+TEST(ContextMenu, TheChosenCommandActsOnTheListThatWasClicked)
+{
+    InstallFolder install("vtxE-menupick");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\L0"};
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
+    CVeltrixDlg dlg;
+    MenuWatcher menus('s');  // "&Select All"
+    RunModal(dlg, [&](HWND hWnd) {
+        ::SetFocus(Locked(hWnd));
+        RightClick(dlg, Trusted(hWnd), 0);
+        PumpMessages(&dlg);
+        EXPECT_EQ(SelectedItems(Trusted(hWnd)), (std::vector<int>{0, 1}));
+        EXPECT_TRUE(SelectedItems(Locked(hWnd)).empty());
+        Close(hWnd);
+    });
+    EXPECT_EQ(menus.m_shown.size(), 1u);
+}
+
+// ---- shell notifications ----------------------------------------------------------------------
+
+// A window registered for the shell's directory-update notifications below a folder.
+class ShellNotificationListener {
+public:
+    explicit ShellNotificationListener(const std::string& folder)
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &Proc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "VtxTestShellListener";
+        ::RegisterClassA(&windowClass);
+        m_hWnd = ::CreateWindowA("VtxTestShellListener", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_pidl = ::ILCreateFromPathA(folder.c_str());
+        SHChangeNotifyEntry entry{m_pidl, TRUE};
+        m_id = ::SHChangeNotifyRegister(m_hWnd, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_UPDATEDIR,
+                                        kMessage, 1, &entry);
+    }
+    ~ShellNotificationListener()
+    {
+        ::SHChangeNotifyDeregister(m_id);
+        ::ILFree(m_pidl);
+        ::DestroyWindow(m_hWnd);
+    }
+    bool Registered() const { return m_id != 0; }
+    std::vector<std::string> m_paths;
+
+private:
+    static constexpr UINT kMessage = WM_APP + 17;
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<ShellNotificationListener*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        if (self && message == kMessage && (lParam & SHCNE_UPDATEDIR)) {
+            auto* pidls = reinterpret_cast<LPITEMIDLIST*>(wParam);
+            char path[MAX_PATH] = {};
+            ::SHGetPathFromIDListA(pidls[0], path);
+            self->m_paths.push_back(path);
+            return 0;
+        }
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    }
+    HWND m_hWnd;
+    LPITEMIDLIST m_pidl;
+    ULONG m_id;
+};
+
+TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
+{
+    InstallFolder install("vtxE-notify");
+    const std::string a = install.Make("Watched\\A", true);
+    const std::string b = install.Make("Watched\\B", true);
+    const std::string c = install.Make("Watched\\C", true);
+    const std::string program = install.Make("Watched\\tool.exe");
+    InstallFolder::WriteFileBytes(program, "MZ");
+    FakeDriver driver;
+    driver.m_locked = {a, b};
+    driver.m_trusted = {program};
+    ShellNotificationListener listener(install.Make("Watched", true));
+    ASSERT_TRUE(listener.Registered());
+    MessageBoxCatcher boxes;
+    ShellDialogPlayer shell({ChooseInBrowser(c)});
+    CVeltrixDlg dlg;
+    std::vector<std::string> afterTrusted;
+    RunModal(dlg, [&](HWND hWnd) {
+        SelectItems(Trusted(hWnd), {0});
+        ClickButton(dlg, IDC_REMOVE_TRUSTED);
+        afterTrusted = listener.m_paths;
+        SelectItems(Locked(hWnd), {1});
+        ClickButton(dlg, IDC_REMOVE_LOCKED);
+        ClickButton(dlg, IDC_ADD_LOCKED);
+        ::SetFocus(Locked(hWnd));
+        PressCtrlKey(dlg, 'L');
+        PumpMessages(&dlg);
+        Close(hWnd);
+    });
+    PumpMessages();
+    EXPECT_TRUE(afterTrusted.empty());
+    EXPECT_EQ(listener.m_paths, (std::vector<std::string>{b, c, a, c}));
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+}  // namespace

@@ -1,0 +1,284 @@
+#include "main_window_harness.h"
+
+#include "driver/core/protocol.h"
+#include "lists/list_entry.h"
+#include "lists/list_loading.h"
+
+#include "support/modal.h"
+
+#include <commctrl.h>
+#include <dlgs.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <iterator>
+
+// ---- installation folder ------------------------------------------------------------------
+
+InstallFolder::InstallFolder(const char* name) : m_scratch(name), m_app(m_scratch.Make("App", true))
+{
+    m_scratch.Make("App\\data", true);
+    ::SetCurrentDirectoryA(m_app.c_str());
+}
+
+std::string InstallFolder::ReadFileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void InstallFolder::WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+}
+
+// ---- the driver played by the test ----------------------------------------------------------
+
+namespace {
+
+FakeDriver* g_fake = nullptr;
+
+BOOL RecordPathRequest(const char* path, DWORD code)
+{
+    if (g_fake)
+        g_fake->m_requests.push_back({code, path});
+    return TRUE;
+}
+
+// Answers as the driver's protocol says: one entry an answer, More = 1 while entries follow,
+// the Cursor its own; an empty list fails the first request.
+class FakeEnumeration : public IEnumerationChannel {
+public:
+    bool Request(uint32_t code, LIST_ENUM_RECORD& record) override
+    {
+        if (!g_fake)
+            return false;
+        g_fake->m_enumerations.push_back(code);
+        const std::vector<std::string>& list = code == IOCTL_LOCK_ENUM ? g_fake->m_locked : g_fake->m_trusted;
+        const uint32_t position = record.More == 1 ? record.Cursor : 0;
+        if (position >= list.size())
+            return false;
+        record = LIST_ENUM_RECORD{};
+        const int units = ::MultiByteToWideChar(CP_ACP, 0, list[position].c_str(), -1,
+                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
+        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
+        record.Cursor = position + 1;
+        record.More = position + 1 < list.size() ? 1 : 0;
+        return true;
+    }
+    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
+    {
+        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units),
+                                            static_cast<int>(count), out, capacity, nullptr, nullptr);
+        return n > 0 ? n : -1;
+    }
+};
+
+std::unique_ptr<IEnumerationChannel> OpenFakeEnumeration()
+{
+    return std::make_unique<FakeEnumeration>();
+}
+
+PathRequestFunc g_savedRequest = nullptr;
+EnumerationOpenFunc g_savedOpen = nullptr;
+
+}  // namespace
+
+FakeDriver::FakeDriver()
+{
+    g_fake = this;
+    g_savedRequest = g_pfnSendPathRequest;
+    g_savedOpen = g_pfnOpenEnumeration;
+    g_pfnSendPathRequest = &RecordPathRequest;
+    g_pfnOpenEnumeration = &OpenFakeEnumeration;
+}
+
+FakeDriver::~FakeDriver()
+{
+    g_pfnSendPathRequest = g_savedRequest;
+    g_pfnOpenEnumeration = g_savedOpen;
+    g_fake = nullptr;
+}
+
+// ---- list views -------------------------------------------------------------------------------
+
+std::vector<std::string> ListTexts(HWND list, int column)
+{
+    std::vector<std::string> texts;
+    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[MAX_PATH + 1] = {};
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        ::SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::vector<int> SelectedItems(HWND list)
+{
+    std::vector<int> items;
+    for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i != -1; i = ListView_GetNextItem(list, i, LVNI_SELECTED))
+        items.push_back(i);
+    return items;
+}
+
+void SelectItems(HWND list, const std::vector<int>& items)
+{
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int i : items)
+        ListView_SetItemState(list, i, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+// ---- keys -------------------------------------------------------------------------------------
+
+namespace {
+
+void SetKeyDown(UINT vk, bool down)
+{
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[vk] = down ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+}  // namespace
+
+void PressCtrlKey(CWnd& window, char key)
+{
+    SetKeyDown(VK_CONTROL, true);
+    HWND focus = ::GetFocus();
+    ::PostMessageA(focus ? focus : window.m_hWnd, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+    ::PostMessageA(focus ? focus : window.m_hWnd, WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
+    PumpMessages(&window);
+    SetKeyDown(VK_CONTROL, false);
+}
+
+void PressKey(CWnd& window, UINT vk)
+{
+    HWND focus = ::GetFocus();
+    ::PostMessageA(focus ? focus : window.m_hWnd, WM_KEYDOWN, vk, 1);
+    ::PostMessageA(focus ? focus : window.m_hWnd, WM_KEYUP, vk, 0xC0000001);
+    PumpMessages(&window);
+}
+
+// ---- shell dialogs ----------------------------------------------------------------------------
+
+namespace {
+
+thread_local ShellDialogPlayer* t_player = nullptr;
+
+bool HasChildOfClass(HWND dialog, const char* className)
+{
+    return ::FindWindowExA(dialog, nullptr, className, nullptr) != nullptr;
+}
+
+// The shell's dialogs are dialogs of another module with a tree (the folder browser) or a
+// file-name field (the open-file dialog).
+const char* ShellDialogKind(HWND hWnd)
+{
+    char className[16] = {};
+    ::GetClassNameA(hWnd, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0 ||
+        reinterpret_cast<HMODULE>(::GetWindowLongPtrA(hWnd, GWLP_HINSTANCE)) == ::GetModuleHandleA(nullptr))
+        return nullptr;
+    if (HasChildOfClass(hWnd, WC_TREEVIEWA))
+        return "browse";
+    if (::GetDlgItem(hWnd, cmb13) || ::GetDlgItem(hWnd, edt1))
+        return "open";
+    return nullptr;
+}
+
+}  // namespace
+
+ShellDialogPlayer::ShellDialogPlayer(std::vector<Script> scripts)
+    : m_hook(::SetWindowsHookExA(WH_CBT, &ShellDialogPlayer::Hook, nullptr, ::GetCurrentThreadId())),
+      m_scripts(std::move(scripts))
+{
+    t_player = this;
+}
+
+ShellDialogPlayer::~ShellDialogPlayer()
+{
+    ::UnhookWindowsHookEx(m_hook);
+    t_player = nullptr;
+}
+
+LRESULT CALLBACK ShellDialogPlayer::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    ShellDialogPlayer* self = t_player;
+    if (self && code == HCBT_ACTIVATE) {
+        HWND dialog = reinterpret_cast<HWND>(wParam);
+        if (dialog != self->m_last) {
+            if (const char* kind = ShellDialogKind(dialog)) {
+                self->m_last = dialog;
+                self->m_pending = dialog;
+                self->m_kinds.push_back(kind);
+                // The script runs from the dialog's own loop, once the dialog is up.
+                ::SetTimer(nullptr, 0, 50, &ShellDialogPlayer::Run);
+                return 0;  // not a message box: the catcher must not see it
+            }
+        } else {
+            return 0;
+        }
+    }
+    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+}
+
+void CALLBACK ShellDialogPlayer::Run(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ShellDialogPlayer* self = t_player;
+    if (!self || !self->m_pending || !::IsWindow(self->m_pending))
+        return;
+    HWND dialog = self->m_pending;
+    self->m_pending = nullptr;
+    if (self->m_next < self->m_scripts.size()) {
+        ++self->m_played;
+        self->m_scripts[self->m_next++](dialog);
+    } else {
+        ++self->m_unexpected;
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+ShellDialogPlayer::Script ChooseInBrowser(const std::string& path)
+{
+    return [path](HWND dialog) {
+        ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    };
+}
+
+ShellDialogPlayer::Script ChooseComputerInBrowser()
+{
+    return [](HWND dialog) {
+        LPITEMIDLIST computer = nullptr;
+        ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer);
+        ::SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(computer));
+        ::CoTaskMemFree(computer);
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    };
+}
+
+ShellDialogPlayer::Script ChooseInFileDialog(const std::string& path)
+{
+    return [path](HWND dialog) {
+        HWND field = ::GetDlgItem(dialog, cmb13);
+        if (!field)
+            field = ::GetDlgItem(dialog, edt1);
+        ::SetWindowTextA(field, path.c_str());
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    };
+}
+
+ShellDialogPlayer::Script CancelShellDialog()
+{
+    return [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); };
+}

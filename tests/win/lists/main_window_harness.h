@@ -1,0 +1,104 @@
+// What the tests of the main window need around it: an installation folder to run in, a driver
+// played by the test where the exact requests must be seen, the user's keys, and a hand on the
+// shell's own dialogs (folder browser, open-file dialog).
+#pragma once
+
+#include "framework/wnd.h"
+#include "lists/scratch_folder.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// A scratch installation folder with its data folder, made the current directory as start-up
+// would; removed (and the old current directory put back) when the object goes.
+class InstallFolder {
+public:
+    explicit InstallFolder(const char* name);
+    const std::string& Path() const { return m_app; }
+    std::string Make(const std::string& relative, bool isFolder = false) const { return m_scratch.Make(relative, isFolder); }
+    std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
+    // A file's bytes; "<missing>" when it cannot be read.
+    static std::string ReadFileBytes(const std::string& path);
+    static void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+private:
+    ScratchFolder m_scratch;
+    std::string m_app;
+};
+
+struct PathRequest {
+    DWORD code;
+    std::string path;
+    friend bool operator==(const PathRequest&, const PathRequest&) = default;
+};
+
+// Plays the driver: every single-path request is recorded instead of sent, and the lists that
+// the main window reads at start are these. Put back when the object goes.
+class FakeDriver {
+public:
+    FakeDriver();
+    ~FakeDriver();
+    FakeDriver(const FakeDriver&) = delete;
+    FakeDriver& operator=(const FakeDriver&) = delete;
+
+    std::vector<std::string> m_locked;
+    std::vector<std::string> m_trusted;
+    std::vector<PathRequest> m_requests;
+    // Enumeration requests answered, by code.
+    std::vector<uint32_t> m_enumerations;
+};
+
+// The texts of a list view's column (0: the path, 1: the type name), in view order.
+std::vector<std::string> ListTexts(HWND list, int column = 0);
+std::vector<int> SelectedItems(HWND list);
+void SelectItems(HWND list, const std::vector<int>& items);
+
+// A key pressed with Ctrl held as the keyboard would deliver it to the focused window, passed
+// through the window's pre-translation as its modal loop does.
+void PressCtrlKey(CWnd& window, char key);
+// A key without modifiers, to the focused window.
+void PressKey(CWnd& window, UINT vk);
+
+// Takes over the shell dialogs that this thread opens (they are dialogs of another module that
+// the message-box catcher would otherwise take for message boxes): each one that comes up is
+// handed, once it runs, to the next of the scripts, in order. A dialog with no script left is
+// cancelled and counted. Create after any MessageBoxCatcher.
+class ShellDialogPlayer {
+public:
+    using Script = std::function<void(HWND dialog)>;
+    explicit ShellDialogPlayer(std::vector<Script> scripts = {});
+    ~ShellDialogPlayer();
+    ShellDialogPlayer(const ShellDialogPlayer&) = delete;
+    ShellDialogPlayer& operator=(const ShellDialogPlayer&) = delete;
+
+    void Add(Script script) { m_scripts.push_back(std::move(script)); }
+    int Played() const { return m_played; }
+    int Unexpected() const { return m_unexpected; }
+    // The kinds of the dialogs seen, in order: "browse" or "open".
+    const std::vector<std::string>& Kinds() const { return m_kinds; }
+
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Run(HWND, UINT, UINT_PTR id, DWORD);
+
+private:
+    HHOOK m_hook;
+    std::vector<Script> m_scripts;
+    size_t m_next = 0;
+    int m_played = 0;
+    int m_unexpected = 0;
+    HWND m_pending = nullptr;
+    HWND m_last = nullptr;
+    std::vector<std::string> m_kinds;
+};
+
+// Scripts for the shell dialogs.
+// The folder browser: select the item (a pidl, or a path) and press OK.
+ShellDialogPlayer::Script ChooseInBrowser(const std::string& path);
+ShellDialogPlayer::Script ChooseComputerInBrowser();
+// The open-file dialog: type the full path and press Open.
+ShellDialogPlayer::Script ChooseInFileDialog(const std::string& path);
+ShellDialogPlayer::Script CancelShellDialog();

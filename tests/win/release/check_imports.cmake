@@ -1,0 +1,20 @@
+# cmake -DOBJDUMP=<objdump> -DBINARIES=<file;file> -P check_imports.cmake
+# Fails when a binary imports a MinGW runtime DLL, or when its imports cannot be read at all.
+foreach(binary IN LISTS BINARIES)
+  execute_process(COMMAND ${OBJDUMP} -p ${binary} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${binary} failed")
+  endif()
+  string(TOLOWER "${dump}" dump)
+  string(REGEX MATCHALL "dll name: [^\r\n]+" names "${dump}")
+  # Every Windows binary imports kernel32: its absence means the dump was not read right.
+  if(NOT names MATCHES "dll name: kernel32\\.dll")
+    message(FATAL_ERROR "${binary}: no imports found in the dump")
+  endif()
+  foreach(name IN LISTS names)
+    if(name MATCHES "libgcc|libstdc\\+\\+|libwinpthread")
+      message(FATAL_ERROR "${binary} imports a MinGW runtime: ${name}")
+    endif()
+  endforeach()
+  message(STATUS "${binary}: ${names}")
+endforeach()

@@ -1,0 +1,31 @@
+# Reads vtxlib32.dll's export and import tables with objdump and checks them:
+# cmake -DOBJDUMP=... -DLIBRARY=... -P check_export_table.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${LIBRARY}")
+endif()
+
+# "[Ordinal/Name Pointer] Table" lists "[index] name" with index = ordinal - base.
+string(REGEX MATCH "Ordinal Base[ \t]+([0-9]+)" _ "${dump}")
+set(base ${CMAKE_MATCH_1})
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([ \t]+\\[ *[0-9]+\\] [^\n]+\n)+)" _ "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${CMAKE_MATCH_1}")
+set(found "")
+foreach(entry ${entries})
+  string(REGEX MATCH "\\[ *([0-9]+)\\] (.+)" _ "${entry}")
+  math(EXPR ordinal "${CMAKE_MATCH_1} + ${base}")
+  list(APPEND found "${ordinal}=${CMAKE_MATCH_2}")
+endforeach()
+list(SORT found COMPARE NATURAL)
+set(expected 1=vtxCreate 2=vtxStart 3=vtxStop 4=vtxIsStarted 5=vtxIsStopped 6=vtxDelete 7=vtxCreate2k)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exports by ordinal: '${found}', expected '${expected}'")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(import ${imports})
+  if(import MATCHES "(libgcc|libstdc|libwinpthread|mingw)")
+    message(FATAL_ERROR "${LIBRARY} imports a MinGW runtime: ${import}")
+  endif()
+endforeach()
+message(STATUS "exports: ${found}; imports: ${imports}")

@@ -1,0 +1,119 @@
+#include "service_probe.h"
+
+#include "driver/core/service_name.h"
+#include "driver/service_handle.h"
+
+#include <vector>
+
+namespace {
+
+std::string Text(const char* text)
+{
+    return text ? text : "";
+}
+
+std::string MultiText(const char* list)
+{
+    std::string out;
+    for (const char* p = list; p && *p; p += strlen(p) + 1)
+        out += std::string(p) + "|";
+    return out;
+}
+
+} // namespace
+
+bool ServiceExists()
+{
+    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_QUERY_STATUS));
+    return static_cast<bool>(service);
+}
+
+bool QueryVeltrixConfig(ServiceConfig& config)
+{
+    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_QUERY_CONFIG));
+    if (!service)
+        return false;
+    DWORD needed = 0;
+    ::QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed + sizeof(QUERY_SERVICE_CONFIGA));
+    auto* query = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    if (!::QueryServiceConfigA(service.Get(), query, static_cast<DWORD>(buffer.size()), &needed))
+        return false;
+    config.dwServiceType = query->dwServiceType;
+    config.dwStartType = query->dwStartType;
+    config.dwErrorControl = query->dwErrorControl;
+    config.strBinaryPath = Text(query->lpBinaryPathName);
+    config.strGroup = Text(query->lpLoadOrderGroup);
+    config.strDisplayName = Text(query->lpDisplayName);
+    config.strDependencies = MultiText(query->lpDependencies);
+    config.strStartName = Text(query->lpServiceStartName);
+    return true;
+}
+
+DWORD QueryVeltrixState()
+{
+    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_QUERY_STATUS));
+    SERVICE_STATUS status{};
+    if (!service || !::QueryServiceStatus(service.Get(), &status))
+        return 0;
+    return status.dwCurrentState;
+}
+
+bool RemoveVeltrixService()
+{
+    {
+        CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_ALL_ACCESS));
+        if (!service)
+            return ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+        SERVICE_STATUS status{};
+        ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+        ::DeleteService(service.Get());
+    }
+    // The manager removes a service marked for deletion once it has stopped and the last
+    // handle to it is closed.
+    for (int i = 0; i < 100; ++i) {
+        if (!ServiceExists())
+            return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
+std::string ReadInstallDir()
+{
+    char folder[MAX_PATH] = "";
+    DWORD size = sizeof folder - 1;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxapp", RRF_RT_REG_SZ, nullptr,
+                       folder, &size) != ERROR_SUCCESS)
+        return std::string();
+    return folder;
+}
+
+bool RunInstaller(const std::string& installDir)
+{
+    // The build gives Unix paths; Wine's drive Z: is the Unix root.
+    auto dosPath = [](std::string path) {
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        return "Z:" + path;
+    };
+    std::string commandLine = "\"" + dosPath(VTX_INSTALLER_FILE) + "\" \"" +
+                              dosPath(VTX_DRIVER_FILE) + "\" \"" + installDir + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return false;
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return exitCode == 0;
+}

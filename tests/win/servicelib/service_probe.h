@@ -1,0 +1,33 @@
+// Looks at and clears the service "veltrix" with the service manager's own calls, independent of
+// the code under test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ServiceConfig {
+    DWORD dwServiceType = 0;
+    DWORD dwStartType = 0;
+    DWORD dwErrorControl = 0;
+    std::string strBinaryPath;
+    std::string strGroup;
+    std::string strDisplayName;
+    std::string strDependencies; // the double-NUL list, NULs as '|'
+    std::string strStartName;
+};
+
+bool ServiceExists();
+// The configuration as QueryServiceConfigA reports it; false when the service cannot be read.
+bool QueryVeltrixConfig(ServiceConfig& config);
+// dwCurrentState by QueryServiceStatus (not an interrogation); 0 when the service is missing.
+DWORD QueryVeltrixState();
+// Stops the service if it runs, deletes it and waits until the manager has removed it.
+// false when it is still there after that.
+bool RemoveVeltrixService();
+// The installation folder recorded in the service key (vtxapp); empty when there is none.
+std::string ReadInstallDir();
+// Runs the test installer (built beside the stand-in driver) as the standin fixture does:
+// creates the service if it is missing, adapts it to Wine, records installDir and starts it.
+// true when it ended with 0.
+bool RunInstaller(const std::string& installDir);
