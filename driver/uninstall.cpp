@@ -1,6 +1,21 @@
+// The system-menu command "Uninstall Veltrix...".
+#include "app/veltrix_app.h"
 #include "app/veltrix_dlg.h"
+#include "driver/stop_progress_dlg.h"
+
+#include <shellapi.h>
 
 void CVeltrixDlg::OnUninstall()
 {
-    // The uninstall command arrives with its progress dialog.
+    CString command;
+    command.Format("%s\\%s", g_strInstallDir.GetString(), "unins000.exe");
+
+    CStopProgressDlg progress;
+    if (progress.DoModal() == IDOK) {
+        // Saves both lists and ends the main window before the uninstaller runs.
+        OnOK();
+        ::ShellExecuteA(nullptr, "open", command, nullptr, g_strInstallDir, SW_SHOWDEFAULT);
+    } else {
+        MessageBox("Veltrix Stoping failure!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+    }
 }

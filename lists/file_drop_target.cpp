@@ -14,8 +14,6 @@ static_assert(sizeof(DROPFILES) == kDropFilesHeaderSize);
 static_assert(offsetof(DROPFILES, pFiles) == kDropFilesListOffsetField);
 static_assert(offsetof(DROPFILES, fWide) == kDropFilesWideField);
 
-// moves to the static objects of start-up
-UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
 namespace {
 

@@ -1,0 +1,77 @@
+#include "app/veltrix_app.h"
+
+#include "app/core/install_dir.h"
+#include "app/veltrix_dlg.h"
+#include "driver/service_routines.h"
+#include "password/login_dlg.h"
+
+// Constructed in this order before InitInstance runs, destroyed in reverse order at exit.
+CVeltrixApp theApp;
+CMutex g_instanceMutex(FALSE, "Veltrix");
+CString g_strInstallDir;
+UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
+
+namespace {
+const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
+
+class CRegKey {
+public:
+    ~CRegKey()
+    {
+        if (m_hKey)
+            ::RegCloseKey(m_hKey);
+    }
+    HKEY m_hKey = nullptr;
+};
+
+// The installation folder that the installer wrote to the service's key.
+BOOL ReadInstallDir(CString& folder)
+{
+    CRegKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_ALL_ACCESS, &key.m_hKey) != ERROR_SUCCESS)
+        return FALSE;
+    char data[kInstallDirValueBytes] = {};
+    DWORD type = 0;
+    DWORD size = sizeof data;
+    if (::RegQueryValueExA(key.m_hKey, "vtxapp", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+        ERROR_SUCCESS)
+        return FALSE;
+    const std::optional<std::string> value = InstallDirFromValue(data, size);
+    if (!value)
+        return FALSE;
+    folder = value->c_str();
+    return TRUE;
+}
+}  // namespace
+
+BOOL CVeltrixApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    AfxOleInit();  // before the main window: its list views register OLE drop targets
+
+    if (!StartDriverService())
+        return FALSE;
+
+    if (!g_instanceMutex.Lock(1)) {
+        ::MessageBoxA(nullptr, "Can't run multiple Veltrix instance!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+
+    if (!ReadInstallDir(g_strInstallDir))
+        return FALSE;
+    // Every relative path of the program resolves against the installation folder from here on.
+    if (!::SetCurrentDirectoryA(g_strInstallDir))
+        return FALSE;
+
+    CLoginDlg login;
+    // Only an accepted password opens the main window; a login dialog that could not even be
+    // created (-1) must not count as one.
+    if (login.DoModal() != IDOK)
+        return FALSE;
+
+    CVeltrixDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

@@ -1,0 +1,80 @@
+#include "driver/stop_progress_dlg.h"
+
+#include "driver/service_routines.h"
+#include "framework/app.h"
+#include "res/resource.h"
+
+namespace {
+const UINT_PTR kStepTimer = 11;
+const UINT kStepMilliseconds = 650;  // ten steps of 10 fill the bar in 6.5 s
+}  // namespace
+
+BOOL (*CStopProgressDlg::s_pfnStopService)() = &StopDriverService;
+
+const MessageEntry CStopProgressDlg::messageEntries[] = {
+    OnWm<WM_TIMER, &CStopProgressDlg::OnTimer>(),
+    OnMessage<&CStopProgressDlg::OnStopDone>(WM_STOP_DONE),
+};
+const MessageMap CStopProgressDlg::messageMap{&CDialog::messageMap, messageEntries};
+
+CStopProgressDlg::CStopProgressDlg(CWnd* pParent) : CDialog(IDD_STOP_PROGRESS, pParent) {}
+
+void CStopProgressDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_STOP_PROGRESS, m_progress);
+}
+
+BOOL CStopProgressDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_progress.SetRange32(0, 100);
+    SetTimer(kStepTimer, kStepMilliseconds);
+    if (!AfxBeginThread(&CStopProgressDlg::StopThreadProc, this))
+        PostMessage(WM_STOP_DONE, FALSE, 0);  // no worker: nothing was stopped
+    return TRUE;
+}
+
+UINT __cdecl CStopProgressDlg::StopThreadProc(LPVOID pParam)
+{
+    auto* dlg = static_cast<CStopProgressDlg*>(pParam);
+    const BOOL stopped = s_pfnStopService();
+    // Posted, never sent: the worker does not wait for the user-interface thread.
+    ::PostMessageA(dlg->m_hWnd, WM_STOP_DONE, static_cast<WPARAM>(stopped), 0);
+    return 0;
+}
+
+void CStopProgressDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == kStepTimer)
+        m_progress.StepIt();
+    Default();
+}
+
+LRESULT CStopProgressDlg::OnStopDone(WPARAM wParam, LPARAM)
+{
+    int lower = 0;
+    int upper = 0;
+    m_progress.GetRange(lower, upper);
+    // Shown full before the dialog closes, wherever the bar stood (bounded: a bar that never
+    // reaches its top must not hold the dialog).
+    for (int steps = 0; m_progress.GetPos() < upper && steps <= upper - lower; ++steps)
+        m_progress.StepIt();
+    m_bStopDone = TRUE;
+    if (wParam)
+        OnOK();
+    else
+        OnCancel();
+    return 0;
+}
+
+void CStopProgressDlg::OnOK()
+{
+    if (m_bStopDone)
+        CDialog::OnOK();
+}
+
+void CStopProgressDlg::OnCancel()
+{
+    if (m_bStopDone)
+        CDialog::OnCancel();
+}
