@@ -1,0 +1,460 @@
+// The uninstall command on the real main window, chosen from its system menu, against the stand-in
+// driver's real service; and the stop progress dialog with a stop that the test holds. The
+// uninstaller is a stand-in of ours that notes what it found when it started.
+#include "app/veltrix_app.h"
+#include "app/veltrix_dlg.h"
+#include "driver/stop_progress_dlg.h"
+#include "lists/main_window_harness.h"
+#include "res/resource.h"
+#include "support/message_boxes.h"
+#include "support/modal.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---- the service, looked at and steered by the service manager's own calls --------------------
+
+class CScHandle {
+public:
+    explicit CScHandle(SC_HANDLE hHandle) : m_hHandle(hHandle) {}
+    ~CScHandle()
+    {
+        if (m_hHandle)
+            ::CloseServiceHandle(m_hHandle);
+    }
+    CScHandle(const CScHandle&) = delete;
+    CScHandle& operator=(const CScHandle&) = delete;
+    SC_HANDLE Get() const { return m_hHandle; }
+
+private:
+    SC_HANDLE m_hHandle;
+};
+
+// dwCurrentState of "veltrix" (QueryServiceStatus, not an interrogation); 0 when it cannot be read.
+DWORD ServiceState()
+{
+    CScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager.Get())
+        return 0;
+    CScHandle service(::OpenServiceA(manager.Get(), "veltrix", SERVICE_QUERY_STATUS));
+    SERVICE_STATUS status{};
+    if (!service.Get() || !::QueryServiceStatus(service.Get(), &status))
+        return 0;
+    return status.dwCurrentState;
+}
+
+// Asks the manager to stop or start the service and waits until it is there (up to 15 s).
+bool BringServiceTo(DWORD state)
+{
+    {
+        CScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        CScHandle service(manager.Get() ? ::OpenServiceA(manager.Get(), "veltrix", SERVICE_START | SERVICE_STOP)
+                                        : nullptr);
+        if (!service.Get())
+            return false;
+        SERVICE_STATUS status{};
+        if (state == SERVICE_STOPPED)
+            ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+        else
+            ::StartServiceA(service.Get(), 0, nullptr);
+    }
+    for (int i = 0; i < 150; ++i) {
+        if (ServiceState() == state)
+            return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
+// The other tests of the stand-in driver need its service running: whatever a test did to it, it
+// runs again when the test ends, failed or not.
+class ServiceLeftRunning {
+public:
+    ServiceLeftRunning() = default;
+    ~ServiceLeftRunning()
+    {
+        if (ServiceState() != SERVICE_RUNNING) {
+            EXPECT_TRUE(BringServiceTo(SERVICE_RUNNING)) << "the service could not be started again";
+        }
+    }
+    ServiceLeftRunning(const ServiceLeftRunning&) = delete;
+    ServiceLeftRunning& operator=(const ServiceLeftRunning&) = delete;
+};
+
+// ---- an installation with our uninstaller in it -----------------------------------------------
+
+std::string OwnFolder()
+{
+    char module[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string folder = module;
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+using Record = std::map<std::string, std::string>;
+
+// The fields of the uninstaller's record ("<name> <length>\n<bytes>\n" each); empty if malformed.
+Record ParseRecord(const std::string& bytes)
+{
+    Record record;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        const size_t space = bytes.find(' ', at);
+        const size_t eol = space == std::string::npos ? space : bytes.find('\n', space);
+        if (eol == std::string::npos)
+            return {};
+        const size_t length = std::stoul(bytes.substr(space + 1, eol - space - 1));
+        if (eol + 1 + length + 1 > bytes.size())
+            return {};
+        record[bytes.substr(at, space - at)] = bytes.substr(eol + 1, length);
+        at = eol + 1 + length + 1;
+    }
+    return record;
+}
+
+// A scratch installation as start-up leaves it: its data folder and uninstaller, g_strInstallDir
+// naming it and the current directory in it. Everything is put back when the object goes.
+class Installation {
+public:
+    explicit Installation(const char* name) : m_install(name), m_strSavedInstallDir(g_strInstallDir.GetString())
+    {
+        m_bCopied = ::CopyFileA((OwnFolder() + "\\" VTX_TEST_UNINSTALLER).c_str(), Uninstaller().c_str(), FALSE);
+        g_strInstallDir = m_install.Path().c_str();
+        // The current directory is the same folder named in capitals: the uninstaller's working
+        // directory then shows whether it was given the installation folder or inherited ours.
+        ::SetCurrentDirectoryA(Upper(m_install.Path()).c_str());
+    }
+    ~Installation()
+    {
+        g_strInstallDir = m_strSavedInstallDir.c_str();
+        // The uninstaller may still be ending; its file goes once it has.
+        for (int i = 0; i < 100 && !::DeleteFileA(Uninstaller().c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND; ++i)
+            ::Sleep(50);
+    }
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+
+    const std::string& Path() const { return m_install.Path(); }
+    std::string Make(const std::string& relative, bool isFolder = false) const { return m_install.Make(relative, isFolder); }
+    std::string DataFile(const char* name) const { return m_install.DataFile(name); }
+    std::string Uninstaller() const { return m_install.Path() + "\\unins000.exe"; }
+    bool UninstallerInPlace() const { return m_bCopied; }
+
+    // Waits up to the given time for the uninstaller's record; true when there is one.
+    bool WaitForRecord(DWORD milliseconds) const
+    {
+        const DWORD start = ::GetTickCount();
+        while (::GetFileAttributesA(RecordPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (::GetTickCount() - start > milliseconds)
+                return false;
+            ::Sleep(50);
+        }
+        return true;
+    }
+    Record ReadRecord() const { return ParseRecord(InstallFolder::ReadFileBytes(RecordPath())); }
+
+private:
+    std::string RecordPath() const { return m_install.Path() + "\\unins000.record"; }
+
+    InstallFolder m_install;
+    std::string m_strSavedInstallDir;
+    bool m_bCopied = false;
+};
+
+// The main window is the application's while it runs, as start-up makes it: dialogs without a
+// parent are then owned by it.
+class AsApplicationsMainWindow {
+public:
+    explicit AsApplicationsMainWindow(CWnd& window) : m_pSaved(theApp.m_pMainWnd) { theApp.m_pMainWnd = &window; }
+    ~AsApplicationsMainWindow() { theApp.m_pMainWnd = m_pSaved; }
+    AsApplicationsMainWindow(const AsApplicationsMainWindow&) = delete;
+    AsApplicationsMainWindow& operator=(const AsApplicationsMainWindow&) = delete;
+
+private:
+    CWnd* m_pSaved;
+};
+
+// "Uninstall Veltrix..." picked in the system menu: the menu posts the command to the window,
+// whose loop then runs it.
+void ChooseUninstall(CDialog& window)
+{
+    ::PostMessageA(window.m_hWnd, WM_SYSCOMMAND, IDM_UNINSTALL, 0);
+    PumpMessages(&window);
+}
+
+// Handles this thread's messages until done() holds or the time is up; false then.
+bool PumpUntil(CDialog& dialog, const std::function<bool()>& done, DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        PumpMessages(&dialog);
+        if (done())
+            return true;
+        if (::GetTickCount() - start > milliseconds)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+// ---- the uninstall command on the main window -------------------------------------------------
+
+TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAndStartsTheUninstaller)
+{
+    ServiceLeftRunning service;
+    ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING)) << "the stand-in driver's service is not running";
+    Installation install("vtxU-running");
+    ASSERT_TRUE(install.UninstallerInPlace());
+    const std::string locked = install.Make("Locked folder", true);
+    InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), "C:\\stale\r\n");
+    FakeDriver driver;
+    driver.m_locked = {locked, "C:\\Gone\\not here"};
+    driver.m_trusted = {"C:\\windows\\system32\\notepad.exe"};
+    MessageBoxCatcher boxes;
+    CVeltrixDlg dlg;
+    AsApplicationsMainWindow main(dlg);
+    HWND window = nullptr;
+    const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
+        window = hWnd;
+        ChooseUninstall(dlg);
+    });
+
+    EXPECT_EQ(result, IDOK);
+    EXPECT_FALSE(::IsWindow(window)) << "the main window is gone";
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
+    ASSERT_TRUE(install.WaitForRecord(20000)) << "the uninstaller did not start";
+    Record record = install.ReadRecord();
+    EXPECT_EQ(record["filter"], locked + "\r\nC:\\Gone\\not here\r\n") << "written before the uninstaller started";
+    EXPECT_EQ(record["trusted"], "C:\\windows\\system32\\notepad.exe\r\n");
+    // The contents alone cannot show the order (the uninstaller may be slow to look); the
+    // times can: a list file written after the uninstaller's process was made is too late.
+    ASSERT_FALSE(record["created"].empty());
+    EXPECT_LE(std::stoull(record["filter.written"]), std::stoull(record["created"]));
+    EXPECT_LE(std::stoull(record["trusted.written"]), std::stoull(record["created"]));
+    EXPECT_EQ(record["cwd"], install.Path()) << "the installation folder as g_strInstallDir names it";
+    EXPECT_EQ(Upper(record["module"]), Upper(install.Uninstaller()));
+}
+
+TEST(UninstallCommand, WithTheServiceAlreadyStoppedSaysSoAndLeavesEverythingAsItWas)
+{
+    ServiceLeftRunning service;
+    ASSERT_TRUE(BringServiceTo(SERVICE_STOPPED));
+    Installation install("vtxU-stopped");
+    ASSERT_TRUE(install.UninstallerInPlace());
+    const std::string filter = install.DataFile("filter.txt");
+    InstallFolder::WriteFileBytes(filter, "C:\\marker\r\n");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\Locked"};
+    driver.m_trusted = {"C:\\tool.exe"};
+    MessageBoxCatcher boxes;
+    CVeltrixDlg dlg;
+    AsApplicationsMainWindow main(dlg);
+    const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
+        ChooseUninstall(dlg);
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, "Veltrix Stoping failure!");
+        EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
+        EXPECT_EQ(boxes.Shown()[0].owner, hWnd);
+        EXPECT_FALSE(dlg.IsEnding()) << "the main window stays";
+        EXPECT_TRUE(::IsWindowEnabled(hWnd)) << "and takes input again";
+        EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\marker\r\n");
+        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "<missing>");
+        EXPECT_FALSE(install.WaitForRecord(3000)) << "the uninstaller started";
+        ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED)) << "nothing started it behind our back";
+}
+
+// ---- the progress dialog with a stop the test holds -------------------------------------------
+
+class CEventHandle {
+public:
+    CEventHandle() : m_hEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~CEventHandle() { ::CloseHandle(m_hEvent); }
+    CEventHandle(const CEventHandle&) = delete;
+    CEventHandle& operator=(const CEventHandle&) = delete;
+    HANDLE Get() const { return m_hEvent; }
+
+private:
+    HANDLE m_hEvent;
+};
+
+// Put in place of the service stop: the worker waits in it until the test lets it go, then
+// returns the result the test chose. The real stop is back when the object goes, after any
+// worker still held has been let go and has returned.
+class HeldStop {
+public:
+    explicit HeldStop(BOOL bResult) : m_bResult(bResult), m_pfnSaved(CStopProgressDlg::s_pfnStopService)
+    {
+        s_pCurrent = this;
+        CStopProgressDlg::s_pfnStopService = &HeldStop::Stop;
+    }
+    ~HeldStop()
+    {
+        Release();
+        if (::WaitForSingleObject(m_entered.Get(), 0) == WAIT_OBJECT_0)
+            ::WaitForSingleObject(m_returned.Get(), 10000);
+        CStopProgressDlg::s_pfnStopService = m_pfnSaved;
+        s_pCurrent = nullptr;
+    }
+    HeldStop(const HeldStop&) = delete;
+    HeldStop& operator=(const HeldStop&) = delete;
+
+    bool WaitUntilEntered(DWORD milliseconds) const { return ::WaitForSingleObject(m_entered.Get(), milliseconds) == WAIT_OBJECT_0; }
+    bool HasReturned() const { return ::WaitForSingleObject(m_returned.Get(), 0) == WAIT_OBJECT_0; }
+    void Release() { ::SetEvent(m_release.Get()); }
+
+private:
+    static BOOL Stop()
+    {
+        HeldStop* self = s_pCurrent;
+        ::SetEvent(self->m_entered.Get());
+        ::WaitForSingleObject(self->m_release.Get(), INFINITE);
+        ::SetEvent(self->m_returned.Get());
+        return self->m_bResult;
+    }
+
+    static inline HeldStop* s_pCurrent = nullptr;
+    CEventHandle m_entered;
+    CEventHandle m_release;
+    CEventHandle m_returned;
+    BOOL m_bResult;
+    BOOL (*m_pfnSaved)();
+};
+
+// The progress dialog with its OK and Cancel handling counted, to see that the keys did arrive
+// as the commands they stand for.
+class CCountingStopDlg : public CStopProgressDlg {
+public:
+    int m_nOK = 0;
+    int m_nCancel = 0;
+
+protected:
+    void OnOK() override
+    {
+        ++m_nOK;
+        CStopProgressDlg::OnOK();
+    }
+    void OnCancel() override
+    {
+        ++m_nCancel;
+        CStopProgressDlg::OnCancel();
+    }
+};
+
+TEST(StopProgressDialog, EnterEscapeOkCancelAndCloseWhileTheStopRunsChangeNothing)
+{
+    for (const BOOL stopped : {TRUE, FALSE}) {
+        SCOPED_TRACE(stopped ? "the stop succeeds" : "the stop fails");
+        CCountingStopDlg dlg;
+        HeldStop stop(stopped);
+        const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
+            ASSERT_TRUE(stop.WaitUntilEntered(5000)) << "the worker did not start";
+            PressKey(dlg, VK_RETURN);
+            PressKey(dlg, VK_ESCAPE);
+            ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+            ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+            ::SendMessageA(hWnd, WM_CLOSE, 0, 0);
+            PumpMessages(&dlg);
+            EXPECT_EQ(dlg.m_nOK, 2) << "Enter and IDOK";
+            EXPECT_EQ(dlg.m_nCancel, 3) << "Escape, IDCANCEL and the close request";
+            EXPECT_FALSE(dlg.IsEnding());
+            EXPECT_TRUE(::IsWindowVisible(hWnd));
+            EXPECT_FALSE(stop.HasReturned());
+
+            stop.Release();
+            EXPECT_TRUE(PumpUntil(dlg, [&] { return dlg.IsEnding() != FALSE; }, 5000)) << "the finished stop did not end it";
+        });
+        EXPECT_EQ(result, stopped ? IDOK : IDCANCEL);
+    }
+}
+
+// Reads the bar when the dialog's window is being destroyed: the last thing the user saw of it.
+class BarAtDestroy {
+public:
+    BarAtDestroy() : m_hHook(::SetWindowsHookExA(WH_CALLWNDPROC, &BarAtDestroy::Hook, nullptr, ::GetCurrentThreadId())) { t_pSelf = this; }
+    ~BarAtDestroy()
+    {
+        ::UnhookWindowsHookEx(m_hHook);
+        t_pSelf = nullptr;
+    }
+    BarAtDestroy(const BarAtDestroy&) = delete;
+    BarAtDestroy& operator=(const BarAtDestroy&) = delete;
+
+    void Watch(HWND dialog) { m_hDialog = dialog; }
+    // -1 until the window was destroyed.
+    int Position() const { return m_nPosition; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        BarAtDestroy* self = t_pSelf;
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (self && code == HC_ACTION && message->message == WM_DESTROY && message->hwnd == self->m_hDialog)
+            self->m_nPosition = static_cast<int>(::SendDlgItemMessageA(message->hwnd, IDC_STOP_PROGRESS, PBM_GETPOS, 0, 0));
+        return ::CallNextHookEx(self ? self->m_hHook : nullptr, code, wParam, lParam);
+    }
+
+    static inline thread_local BarAtDestroy* t_pSelf = nullptr;
+    HHOOK m_hHook;
+    HWND m_hDialog = nullptr;
+    int m_nPosition = -1;
+};
+
+TEST(StopProgressDialog, ABarFullBeforeTheStopEndsStartsOverAndIsFullWhenTheDialogCloses)
+{
+    CStopProgressDlg dlg;
+    HeldStop stop(TRUE);
+    BarAtDestroy atDestroy;
+    std::vector<int> positions;  // each position the bar took, in order
+    DWORD startedOverAfter = 0;
+    int positionWhenEnded = -1;
+    const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
+        atDestroy.Watch(hWnd);
+        HWND bar = ::GetDlgItem(hWnd, IDC_STOP_PROGRESS);
+        PBRANGE range{};
+        ::SendMessageA(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        EXPECT_EQ(range.iLow, 0);
+        EXPECT_EQ(range.iHigh, 100);
+        const DWORD start = ::GetTickCount();
+        const bool startedOver = PumpUntil(dlg, [&] {
+            const int position = static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0));
+            if (positions.empty() || positions.back() != position)
+                positions.push_back(position);
+            return positions.size() >= 2 && positions.back() < positions[positions.size() - 2];
+        }, 12000);
+        startedOverAfter = ::GetTickCount() - start;
+        EXPECT_TRUE(startedOver) << "the bar never started over";
+        EXPECT_TRUE(::IsWindowVisible(hWnd));
+
+        stop.Release();
+        EXPECT_TRUE(PumpUntil(dlg, [&] { return dlg.IsEnding() != FALSE; }, 5000));
+        positionWhenEnded = static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0));
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(positions, (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 10}))
+        << "steps of 10 up to the top, then from the beginning again";
+    // Eleven ticks of 650 ms.
+    EXPECT_GE(startedOverAfter, 6500u);
+    EXPECT_EQ(positionWhenEnded, 100) << "filled when the stop was done";
+    EXPECT_EQ(atDestroy.Position(), 100) << "full when the window went";
+}
+
+}  // namespace
