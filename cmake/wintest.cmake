@@ -30,4 +30,8 @@ function(vtx_win_test)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED "wine_prefix;${T_FIXTURES}"
                                             TIMEOUT ${T_TIMEOUT})
+  # The tests of the standin fixture share its one service, and some stop or delete it.
+  if("standin" IN_LIST T_FIXTURES)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK veltrix_service)
+  endif()
 endfunction()

@@ -5,11 +5,11 @@
 #include "installation.h"
 #include "remote_buffer.h"
 #include "remote_list_view.h"
-#include "vtx_process.h"
 
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "res/resource.h"
+#include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +30,38 @@ const char kToolOne[] = "C:\\VeltrixE2E\\Tools\\tool one.exe";
 const char kToolTwo[] = "C:\\VeltrixE2E\\Tools\\tool two.exe";
 
 const char kDefaultPassword[] = "quimbly";
+
+// The program's windows, told apart by what they hold; each a dialog the program shows.
+bool IsShownDialog(HWND hWnd)
+{
+    return ::IsWindowVisible(hWnd) && ClassName(hWnd) == "#32770";
+}
+
+bool IsLoginDialog(HWND hWnd)
+{
+    return IsShownDialog(hWnd) && ::GetDlgItem(hWnd, IDC_PASSWORD) && WindowText(hWnd) == "Login Veltrix ";
+}
+
+bool IsMainWindow(HWND hWnd)
+{
+    return IsShownDialog(hWnd) && ::GetDlgItem(hWnd, IDC_LOCKED_LIST) && WindowText(hWnd) == "Veltrix";
+}
+
+// A message box of the program: caption "Veltrix", a static message and no list.
+bool IsMessageBox(HWND hWnd)
+{
+    return IsShownDialog(hWnd) && !::GetDlgItem(hWnd, IDC_LOCKED_LIST) && WindowText(hWnd) == "Veltrix";
+}
+
+bool IsFolderBrowser(HWND hWnd)
+{
+    return IsShownDialog(hWnd) && FindChildOfClass(hWnd, "SysTreeView32") != nullptr;
+}
+
+bool IsOpenFileDialog(HWND hWnd)
+{
+    return IsShownDialog(hWnd) && (::GetDlgItem(hWnd, cmb13) || ::GetDlgItem(hWnd, edt1));
+}
 
 using Paths = std::vector<std::string>;
 
@@ -88,13 +120,14 @@ protected:
     HWND StartToLogin()
     {
         m_vtx = std::make_unique<CVtxProcess>();
-        if (!m_vtx->Start()) {
-            ADD_FAILURE() << "cannot start " << CVtxProcess::kExecutable << ", error " << ::GetLastError();
+        const std::string executable = std::string(g_szInstallDir) + "\\vtx.exe";
+        if (!m_vtx->Start(executable)) {
+            ADD_FAILURE() << "cannot start " << executable << ", error " << ::GetLastError();
             return nullptr;
         }
-        HWND login = m_vtx->WaitForDialog(IsLoginDialog);
+        HWND login = m_vtx->WaitForTopLevel(IsLoginDialog);
         if (!login)
-            ADD_FAILURE() << (m_vtx->IsRunning() ? "no login dialog" : "vtx.exe ended before its login dialog");
+            ADD_FAILURE() << (m_vtx->HasEnded() ? "vtx.exe ended before its login dialog" : "no login dialog");
         return login;
     }
 
@@ -106,12 +139,12 @@ protected:
             return nullptr;
         HWND ok = ::GetDlgItem(login, IDOK);
         SetWindowTextTo(::GetDlgItem(login, IDC_PASSWORD), kDefaultPassword);
-        if (!WaitUntil([&] { return IsEnabled(ok); })) {
+        if (!PollUntil([&] { return IsEnabled(ok); })) {
             ADD_FAILURE() << "OK stays disabled for the default password";
             return nullptr;
         }
         Click(ok);
-        HWND main = m_vtx->WaitForDialog(IsMainWindow);
+        HWND main = m_vtx->WaitForTopLevel(IsMainWindow);
         if (!main)
             ADD_FAILURE() << "no main window after the login";
         return main;
@@ -123,7 +156,7 @@ protected:
     void AddLocked(HWND main, const char* path)
     {
         Click(::GetDlgItem(main, IDC_ADD_LOCKED));
-        HWND browser = m_vtx->WaitForDialog(IsFolderBrowser);
+        HWND browser = m_vtx->WaitForTopLevel(IsFolderBrowser);
         ASSERT_TRUE(browser) << "no folder browser";
         HWND edit = FindChildOfClass(browser, "Edit");
         ASSERT_TRUE(edit) << "the folder browser has no edit box";
@@ -137,25 +170,25 @@ protected:
         const std::string name = std::string(path).substr(std::string(path).rfind('\\') + 1);
         // The message's answer tells nothing (a dialog procedure's own result); the edit box
         // shows the name of the folder selected. A tree still being filled may miss the first.
-        ASSERT_TRUE(WaitUntil([&] {
+        ASSERT_TRUE(PollUntil([&] {
             Send(browser, BFFM_SETSELECTIONW, TRUE, remotePath.Param());
             return WindowText(edit) == name;
         })) << path << " cannot be selected in the folder browser; its edit box shows \"" << WindowText(edit) << '"';
         SetWindowTextTo(edit, path);
         Click(::GetDlgItem(browser, IDOK));
-        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(browser); })) << "the folder browser stays";
+        ASSERT_TRUE(PollUntil([&] { return !::IsWindow(browser); })) << "the folder browser stays";
     }
 
     // The trusted list's "Add...": the open-file dialog, its file name typed, Open.
     void AddTrusted(HWND main, const char* path)
     {
         Click(::GetDlgItem(main, IDC_ADD_TRUSTED));
-        HWND dialog = m_vtx->WaitForDialog(IsOpenFileDialog);
+        HWND dialog = m_vtx->WaitForTopLevel(IsOpenFileDialog);
         ASSERT_TRUE(dialog) << "no open-file dialog";
         HWND name = ::GetDlgItem(dialog, cmb13) ? ::GetDlgItem(dialog, cmb13) : ::GetDlgItem(dialog, edt1);
         SetWindowTextTo(name, path);
         Click(::GetDlgItem(dialog, IDOK));
-        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << "the open-file dialog stays";
+        ASSERT_TRUE(PollUntil([&] { return !::IsWindow(dialog); })) << "the open-file dialog stays";
     }
 
     // The views show these entries in this order, and so does the driver: every change is sent
@@ -164,7 +197,7 @@ protected:
     {
         const CRemoteListView lockedView = View(main, IDC_LOCKED_LIST);
         const CRemoteListView trustedView = View(main, IDC_TRUSTED_LIST);
-        WaitUntil([&] { return lockedView.Texts() == locked && trustedView.Texts() == trusted; });
+        PollUntil([&] { return lockedView.Texts() == locked && trustedView.Texts() == trusted; });
         ASSERT_EQ(lockedView.Texts(), locked) << "locked view";
         ASSERT_EQ(trustedView.Texts(), trusted) << "trusted view";
         ASSERT_NO_FATAL_FAILURE(ExpectDriverLists(locked, trusted));
@@ -172,7 +205,7 @@ protected:
 
     static void ExpectDriverLists(const Paths& locked, const Paths& trusted)
     {
-        WaitUntil([&] { return DriverList(IOCTL_LOCK_ENUM) == locked && DriverList(IOCTL_TRUST_ENUM) == trusted; });
+        PollUntil([&] { return DriverList(IOCTL_LOCK_ENUM) == locked && DriverList(IOCTL_TRUST_ENUM) == trusted; });
         ASSERT_EQ(DriverList(IOCTL_LOCK_ENUM), locked) << "driver's locked list";
         ASSERT_EQ(DriverList(IOCTL_TRUST_ENUM), trusted) << "driver's trusted list";
     }
@@ -183,7 +216,7 @@ protected:
         EXPECT_EQ(ReadFileBytes(DataFile("TrustedPs.txt")), trusted) << "TrustedPs.txt";
     }
 
-    void ExpectEnds() const { EXPECT_TRUE(m_vtx->WaitForExit()) << "vtx.exe does not end"; }
+    void ExpectEnds() const { EXPECT_TRUE(m_vtx->EndsWithin()) << "vtx.exe does not end"; }
 
     std::unique_ptr<CVtxProcess> m_vtx;
 };
@@ -204,19 +237,19 @@ TEST_F(VeltrixEndToEnd, LoginOpensNothingForAWrongPasswordAndTheMainWindowForThe
 
     // OK forced while the text is wrong: the error, and the login stays.
     Post(login, WM_COMMAND, IDOK);
-    HWND box = m_vtx->WaitForDialog(IsMessageBox);
+    HWND box = m_vtx->WaitForTopLevel(IsMessageBox);
     ASSERT_TRUE(box) << "no message for a wrong password";
-    EXPECT_EQ(StaticText(box), "Password error!");
-    EXPECT_FALSE(m_vtx->FindDialog(IsMainWindow));
+    EXPECT_EQ(StaticTextsOf(box), std::vector<std::string>{"Password error!"});
+    EXPECT_FALSE(m_vtx->FindTopLevel(IsMainWindow));
     Click(::GetDlgItem(box, IDOK));
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); })) << "the message box stays";
+    ASSERT_TRUE(PollUntil([&] { return !::IsWindow(box); })) << "the message box stays";
     EXPECT_TRUE(::IsWindowVisible(login)) << "the login ended after one wrong entry";
-    EXPECT_FALSE(m_vtx->FindDialog(IsMainWindow));
+    EXPECT_FALSE(m_vtx->FindTopLevel(IsMainWindow));
 
     SetWindowTextTo(edit, kDefaultPassword);
     ASSERT_TRUE(IsEnabled(ok));
     Click(ok);
-    HWND main = m_vtx->WaitForDialog(IsMainWindow);
+    HWND main = m_vtx->WaitForTopLevel(IsMainWindow);
     ASSERT_TRUE(main) << "no main window after the right password";
     EXPECT_FALSE(::IsWindow(login));
     ASSERT_NO_FATAL_FAILURE(ExpectLists(main, {}, {}));
@@ -280,7 +313,7 @@ TEST_F(VeltrixEndToEnd, AddsThroughShellDialogsRemovesClearsAndSavesOnCloseButto
     EXPECT_FALSE(IsEnabled(removeTrusted));
     Click(removeLocked);
     ASSERT_NO_FATAL_FAILURE(ExpectLists(main, {kLockedB}, {kToolOne, kToolTwo}));
-    EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(removeLocked); })) << "Remove enabled with nothing selected";
+    EXPECT_TRUE(PollUntil([&] { return !IsEnabled(removeLocked); })) << "Remove enabled with nothing selected";
 
     // The trusted Remove also makes the trusted list the one that the commands act on.
     View(main, IDC_TRUSTED_LIST).Select(1);

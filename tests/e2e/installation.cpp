@@ -2,35 +2,17 @@
 
 #include "driver/core/service_name.h"
 #include "driver/device_channel.h"
-#include "driver/service_handle.h"
-
-#include "vtx_process.h"
+#include "support/file_bytes.h"
+#include "support/service_probe.h"
 
 #include <gtest/gtest.h>
 
 const char g_szInstallDir[] = "C:\\Program Files\\Veltrix";
 
-namespace {
-
-DWORD ServiceState(SC_HANDLE hService)
-{
-    SERVICE_STATUS status{};
-    return ::QueryServiceStatus(hService, &status) ? status.dwCurrentState : 0;
-}
-
-}  // namespace
-
 void EnsureDriverRunning()
 {
-    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    ASSERT_TRUE(manager) << "no service manager, error " << ::GetLastError();
-    CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_QUERY_STATUS | SERVICE_START));
-    ASSERT_TRUE(service) << "no service " VTX_SERVICE_NAME " (is the prefix prepared?), error " << ::GetLastError();
-    if (ServiceState(service.Get()) != SERVICE_RUNNING && !::StartServiceA(service.Get(), 0, nullptr)) {
-        ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SERVICE_ALREADY_RUNNING));
-    }
-    ASSERT_TRUE(WaitUntil([&] { return ServiceState(service.Get()) == SERVICE_RUNNING; }))
-        << "the service " VTX_SERVICE_NAME " does not run";
+    ASSERT_TRUE(ServiceExists()) << "no service " VTX_SERVICE_NAME " (is the prefix prepared?)";
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING)) << "the service " VTX_SERVICE_NAME " does not run";
 }
 
 std::vector<std::string> DriverList(DWORD enumCode)
@@ -54,18 +36,10 @@ std::string DataFile(const char* name)
 
 std::optional<std::string> ReadFileBytes(const std::string& path)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) {
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << path;
-        return std::nullopt;
     }
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    ::CloseHandle(file);
     return bytes;
 }
 

@@ -1,6 +1,6 @@
 #include "remote_list_view.h"
 
-#include "vtx_process.h"
+#include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The create, query and delete exports against Wine's real service manager. Each test starts
 // without the service "veltrix"; an installed one is removed first and installed again after.
-#include "service_probe.h"
+#include "support/service_probe.h"
 #include "vtxlib32_loader.h"
 
 #include <gtest/gtest.h>

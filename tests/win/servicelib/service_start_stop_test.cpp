@@ -1,6 +1,6 @@
 // vtxStart, vtxStop and the queries against the stand-in driver's real service: the driver is
 // really unloaded and loaded again, as its device shows. Each test leaves the service running.
-#include "service_probe.h"
+#include "support/service_probe.h"
 #include "vtxlib32_loader.h"
 
 #include "driver/core/protocol.h"

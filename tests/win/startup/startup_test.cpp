@@ -2,10 +2,10 @@
 // its service or its installation folder is missing, refuses a second copy with a message before
 // that copy ever reads the installation folder, and accepts the longest folder its registry
 // value can hold.
-#include "service_probe.h"
-#include "vtx_process.h"
+#include "startup_probe.h"
 
 #include "driver/core/service_name.h"
+#include "support/service_probe.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@ using ::testing::Not;
 
 namespace {
 
-const char kLoginCaption[] = "Login Veltrix ";
 // Start-up includes Wine's start of a process and, at worst, ten seconds of service polling.
 constexpr DWORD kWindowWait = 30000;
 constexpr DWORD kEndWait = 20000;
@@ -48,19 +47,16 @@ LSTATUS SetInstallDirValue(const std::string& folder)
     return SetInstallDirValue(folder.c_str(), static_cast<DWORD>(folder.size() + 1));
 }
 
-// Puts the prefix back as the standin fixture made it (service installed and running, vtxapp
-// naming the fixture's folder), also after a test that failed halfway.
-class CPrefixRestorer {
-public:
-    CPrefixRestorer() = default;
-    CPrefixRestorer(const CPrefixRestorer&) = delete;
-    CPrefixRestorer& operator=(const CPrefixRestorer&) = delete;
-    ~CPrefixRestorer()
-    {
-        if (QueryVeltrixState() != SERVICE_RUNNING || ReadInstallDir() != FixtureInstallDir())
-            EXPECT_TRUE(RunInstaller(FixtureInstallDir())) << "the prefix could not be restored";
-    }
-};
+// Windows told apart by their captions alone, visible or not: a window only being set up counts.
+bool IsLogin(HWND hWnd)
+{
+    return Caption(hWnd) == "Login Veltrix ";
+}
+
+bool IsMessageBox(HWND hWnd)
+{
+    return Caption(hWnd) == "Veltrix";
+}
 
 // Nested folders under C:\ whose deepest one has a full path of exactly the given length;
 // removed again when the object goes.
@@ -101,7 +97,7 @@ std::string Describe(const CVtxProcess& vtx)
 {
     std::string text = "process " + std::to_string(vtx.Id());
     text += vtx.HasEnded() ? ", ended with " + std::to_string(vtx.ExitCode()) : ", running";
-    for (const std::string& window : VisibleWindowsOf(vtx.Id()))
+    for (const std::string& window : vtx.VisibleWindows())
         text += ", window " + window;
     return text;
 }
@@ -110,10 +106,10 @@ std::string Describe(const CVtxProcess& vtx)
 void ExpectEndsWithoutAWindow(CVtxProcess& vtx)
 {
     std::vector<std::string> shown;
-    PollUntil(kEndWait, [&] {
-        shown = VisibleWindowsOf(vtx.Id());
+    PollUntil([&] {
+        shown = vtx.VisibleWindows();
         return !shown.empty() || vtx.HasEnded();
-    });
+    }, kEndWait);
     EXPECT_THAT(shown, IsEmpty());
     if (shown.empty()) {
         EXPECT_TRUE(vtx.HasEnded()) << "still running after " << kEndWait << " ms";
@@ -125,12 +121,7 @@ void ExpectEndsWithoutAWindow(CVtxProcess& vtx)
 // Waits for the login window of vtx.exe; nullptr when the program ends or shows none in time.
 HWND WaitForLogin(const CVtxProcess& vtx)
 {
-    HWND hLogin = nullptr;
-    PollUntil(kWindowWait, [&] {
-        hLogin = FindWindowOf(vtx.Id(), kLoginCaption);
-        return hLogin || vtx.HasEnded();
-    });
-    return hLogin;
+    return vtx.WaitForTopLevel(IsLogin, kWindowWait);
 }
 
 // Cancels the login dialog, which ends the program.
@@ -173,7 +164,7 @@ protected:
         ASSERT_THAT(RunningVtxIds(), IsEmpty()) << "vtx.exe is already running in the prefix";
     }
 
-    CPrefixRestorer m_restorer;
+    CVeltrixRestorer m_restorer{FixtureInstallDir()};
 };
 
 TEST_F(VtxStartup, WithoutItsServiceTheProgramEndsWithoutAWindow)
@@ -182,7 +173,7 @@ TEST_F(VtxStartup, WithoutItsServiceTheProgramEndsWithoutAWindow)
     ASSERT_FALSE(ServiceExists()) << "the service manager still knows the service";
 
     CVtxProcess vtx;
-    ASSERT_TRUE(vtx.Start());
+    ASSERT_TRUE(StartFromWindowsFolder(vtx));
     ExpectEndsWithoutAWindow(vtx);
     EXPECT_FALSE(ServiceExists()) << "start-up created the service";
 }
@@ -193,7 +184,7 @@ TEST_F(VtxStartup, WithoutTheInstallFolderValueTheProgramEndsWithoutAWindow)
     ASSERT_EQ(ReadInstallDir(), "");
 
     CVtxProcess vtx;
-    ASSERT_TRUE(vtx.Start());
+    ASSERT_TRUE(StartFromWindowsFolder(vtx));
     ExpectEndsWithoutAWindow(vtx);
 }
 
@@ -204,20 +195,20 @@ TEST_F(VtxStartup, ASecondCopyIsRefusedWithAMessageAndNeverOpensTheServiceKey)
     const std::string firstTrace = VTX_TRACE_DIR "/first-copy.reg.log";
     const std::string secondTrace = VTX_TRACE_DIR "/second-copy.reg.log";
     CVtxProcess first;
-    ASSERT_TRUE(first.StartTraced(firstTrace));
+    ASSERT_TRUE(StartTraced(first, firstTrace));
     const HWND hFirstLogin = WaitForLogin(first);
     ASSERT_NE(hFirstLogin, nullptr) << "the first copy shows no login window: " << Describe(first);
 
     CVtxProcess second;
-    ASSERT_TRUE(second.StartTraced(secondTrace));
+    ASSERT_TRUE(StartTraced(second, secondTrace));
     bool bSecondLogin = false;
     HWND hBox = nullptr;
-    PollUntil(kWindowWait, [&] {
-        bSecondLogin = bSecondLogin || FindWindowOf(second.Id(), kLoginCaption);
+    PollUntil([&] {
+        bSecondLogin = bSecondLogin || second.FindTopLevel(IsLogin);
         // Visible only once the box has set up its text and buttons.
-        hBox = FindWindowOf(second.Id(), "Veltrix");
+        hBox = second.FindTopLevel(IsMessageBox);
         return (hBox && ::IsWindowVisible(hBox)) || bSecondLogin || second.HasEnded();
-    });
+    }, kWindowWait);
     ASSERT_NE(hBox, nullptr) << "the second copy shows no message box: " << Describe(second);
     EXPECT_THAT(StaticTextsOf(hBox), Contains("Can't run multiple Veltrix instance!"));
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(hBox, IDOK)));
@@ -225,10 +216,10 @@ TEST_F(VtxStartup, ASecondCopyIsRefusedWithAMessageAndNeverOpensTheServiceKey)
 
     ::PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(hBox, IDOK)));
-    PollUntil(kEndWait, [&] {
-        bSecondLogin = bSecondLogin || FindWindowOf(second.Id(), kLoginCaption);
+    PollUntil([&] {
+        bSecondLogin = bSecondLogin || second.FindTopLevel(IsLogin);
         return bSecondLogin || second.HasEnded();
-    });
+    }, kEndWait);
     EXPECT_FALSE(bSecondLogin) << "the second copy showed a login window";
     EXPECT_TRUE(second.HasEnded()) << "the second copy runs on after its message";
     second.Kill();
@@ -253,7 +244,7 @@ TEST_F(VtxStartup, TheInstallFolderValueHolds255CharactersAndNoMore)
     {
         ASSERT_EQ(SetInstallDirValue(folder.Path()), ERROR_SUCCESS);
         CVtxProcess vtx;
-        ASSERT_TRUE(vtx.Start());
+        ASSERT_TRUE(StartFromWindowsFolder(vtx));
         const HWND hLogin = WaitForLogin(vtx);
         ASSERT_NE(hLogin, nullptr) << "no login window with the 255-character folder: " << Describe(vtx);
         const std::string expected = folder.Path() + "\\";
@@ -274,7 +265,7 @@ TEST_F(VtxStartup, TheInstallFolderValueHolds255CharactersAndNoMore)
         SCOPED_TRACE(value.name);
         ASSERT_EQ(SetInstallDirValue(value.data.c_str(), value.size), ERROR_SUCCESS);
         CVtxProcess vtx;
-        ASSERT_TRUE(vtx.Start());
+        ASSERT_TRUE(StartFromWindowsFolder(vtx));
         ExpectEndsWithoutAWindow(vtx);
     }
 }

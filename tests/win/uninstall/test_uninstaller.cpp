@@ -2,26 +2,13 @@
 // folder. It notes what it found when it started in "unins000.record" beside itself, then ends:
 // its own path, its working directory and the bytes of the two list files of its folder.
 // Each field is "<name> <length>\n<bytes>\n"; a file that cannot be read is "<missing>".
+#include "support/file_bytes.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace {
-
-std::string ReadFileBytes(const std::string& path)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    ::CloseHandle(file);
-    return bytes;
-}
 
 std::string Decimal(const FILETIME& time)
 {
@@ -64,8 +51,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     std::string record;
     AddField(record, "module", module);
     AddField(record, "cwd", workingDir);
-    AddField(record, "filter", ReadFileBytes(folder + "\\data\\filter.txt"));
-    AddField(record, "trusted", ReadFileBytes(folder + "\\data\\TrustedPs.txt"));
+    AddField(record, "filter", ReadWholeFile(folder + "\\data\\filter.txt").value_or("<missing>"));
+    AddField(record, "trusted", ReadWholeFile(folder + "\\data\\TrustedPs.txt").value_or("<missing>"));
     AddField(record, "created", Decimal(created));
     AddField(record, "filter.written", LastWritten(folder + "\\data\\filter.txt"));
     AddField(record, "trusted.written", LastWritten(folder + "\\data\\TrustedPs.txt"));

@@ -8,6 +8,8 @@
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
+#include "support/service_probe.h"
+#include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
 
@@ -21,75 +23,6 @@
 #include <vector>
 
 namespace {
-
-// ---- the service, looked at and steered by the service manager's own calls --------------------
-
-class CScHandle {
-public:
-    explicit CScHandle(SC_HANDLE hHandle) : m_hHandle(hHandle) {}
-    ~CScHandle()
-    {
-        if (m_hHandle)
-            ::CloseServiceHandle(m_hHandle);
-    }
-    CScHandle(const CScHandle&) = delete;
-    CScHandle& operator=(const CScHandle&) = delete;
-    SC_HANDLE Get() const { return m_hHandle; }
-
-private:
-    SC_HANDLE m_hHandle;
-};
-
-// dwCurrentState of "veltrix" (QueryServiceStatus, not an interrogation); 0 when it cannot be read.
-DWORD ServiceState()
-{
-    CScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager.Get())
-        return 0;
-    CScHandle service(::OpenServiceA(manager.Get(), "veltrix", SERVICE_QUERY_STATUS));
-    SERVICE_STATUS status{};
-    if (!service.Get() || !::QueryServiceStatus(service.Get(), &status))
-        return 0;
-    return status.dwCurrentState;
-}
-
-// Asks the manager to stop or start the service and waits until it is there (up to 15 s).
-bool BringServiceTo(DWORD state)
-{
-    {
-        CScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-        CScHandle service(manager.Get() ? ::OpenServiceA(manager.Get(), "veltrix", SERVICE_START | SERVICE_STOP)
-                                        : nullptr);
-        if (!service.Get())
-            return false;
-        SERVICE_STATUS status{};
-        if (state == SERVICE_STOPPED)
-            ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-        else
-            ::StartServiceA(service.Get(), 0, nullptr);
-    }
-    for (int i = 0; i < 150; ++i) {
-        if (ServiceState() == state)
-            return true;
-        ::Sleep(100);
-    }
-    return false;
-}
-
-// The other tests of the stand-in driver need its service running: whatever a test did to it, it
-// runs again when the test ends, failed or not.
-class ServiceLeftRunning {
-public:
-    ServiceLeftRunning() = default;
-    ~ServiceLeftRunning()
-    {
-        if (ServiceState() != SERVICE_RUNNING) {
-            EXPECT_TRUE(BringServiceTo(SERVICE_RUNNING)) << "the service could not be started again";
-        }
-    }
-    ServiceLeftRunning(const ServiceLeftRunning&) = delete;
-    ServiceLeftRunning& operator=(const ServiceLeftRunning&) = delete;
-};
 
 // ---- an installation with our uninstaller in it -----------------------------------------------
 
@@ -159,13 +92,7 @@ public:
     // Waits up to the given time for the uninstaller's record; true when there is one.
     bool WaitForRecord(DWORD milliseconds) const
     {
-        const DWORD start = ::GetTickCount();
-        while (::GetFileAttributesA(RecordPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
-            if (::GetTickCount() - start > milliseconds)
-                return false;
-            ::Sleep(50);
-        }
-        return true;
+        return PollUntil([&] { return ::GetFileAttributesA(RecordPath().c_str()) != INVALID_FILE_ATTRIBUTES; }, milliseconds);
     }
     Record ReadRecord() const { return ParseRecord(InstallFolder::ReadFileBytes(RecordPath())); }
 
@@ -216,8 +143,8 @@ bool PumpUntil(CDialog& dialog, const std::function<bool()>& done, DWORD millise
 
 TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAndStartsTheUninstaller)
 {
-    ServiceLeftRunning service;
-    ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING)) << "the stand-in driver's service is not running";
+    CVeltrixRestorer service;
+    ASSERT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING)) << "the stand-in driver's service is not running";
     Installation install("vtxU-running");
     ASSERT_TRUE(install.UninstallerInPlace());
     const std::string locked = install.Make("Locked folder", true);
@@ -237,7 +164,7 @@ TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAnd
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(::IsWindow(window)) << "the main window is gone";
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_STOPPED));
     ASSERT_TRUE(install.WaitForRecord(20000)) << "the uninstaller did not start";
     Record record = install.ReadRecord();
     EXPECT_EQ(record["filter"], locked + "\r\nC:\\Gone\\not here\r\n") << "written before the uninstaller started";
@@ -253,8 +180,8 @@ TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAnd
 
 TEST(UninstallCommand, WithTheServiceAlreadyStoppedSaysSoAndLeavesEverythingAsItWas)
 {
-    ServiceLeftRunning service;
-    ASSERT_TRUE(BringServiceTo(SERVICE_STOPPED));
+    CVeltrixRestorer service;
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
     Installation install("vtxU-stopped");
     ASSERT_TRUE(install.UninstallerInPlace());
     const std::string filter = install.DataFile("filter.txt");
@@ -279,7 +206,7 @@ TEST(UninstallCommand, WithTheServiceAlreadyStoppedSaysSoAndLeavesEverythingAsIt
         ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED)) << "nothing started it behind our back";
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_STOPPED)) << "nothing started it behind our back";
 }
 
 // ---- the progress dialog with a stop the test holds -------------------------------------------

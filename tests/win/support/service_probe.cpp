@@ -1,7 +1,11 @@
 #include "service_probe.h"
 
+#include "vtx_process.h"
+
 #include "driver/core/service_name.h"
 #include "driver/service_handle.h"
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -62,6 +66,22 @@ DWORD QueryVeltrixState()
     return status.dwCurrentState;
 }
 
+bool BringVeltrixTo(DWORD dwState)
+{
+    {
+        CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_START | SERVICE_STOP));
+        if (!service)
+            return false;
+        SERVICE_STATUS status{};
+        if (dwState == SERVICE_STOPPED)
+            ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+        else
+            ::StartServiceA(service.Get(), 0, nullptr);
+    }
+    return PollUntil([=] { return QueryVeltrixState() == dwState; });
+}
+
 bool RemoveVeltrixService()
 {
     {
@@ -75,12 +95,7 @@ bool RemoveVeltrixService()
     }
     // The manager removes a service marked for deletion once it has stopped and the last
     // handle to it is closed.
-    for (int i = 0; i < 100; ++i) {
-        if (!ServiceExists())
-            return true;
-        ::Sleep(100);
-    }
-    return false;
+    return PollUntil([] { return !ServiceExists(); }, 10000);
 }
 
 std::string ReadInstallDir()
@@ -95,15 +110,8 @@ std::string ReadInstallDir()
 
 bool RunInstaller(const std::string& installDir)
 {
-    // The build gives Unix paths; Wine's drive Z: is the Unix root.
-    auto dosPath = [](std::string path) {
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-        return "Z:" + path;
-    };
-    std::string commandLine = "\"" + dosPath(VTX_INSTALLER_FILE) + "\" \"" +
-                              dosPath(VTX_DRIVER_FILE) + "\" \"" + installDir + "\"";
+    std::string commandLine = "\"" + DosPath(VTX_INSTALLER_FILE) + "\" \"" +
+                              DosPath(VTX_DRIVER_FILE) + "\" \"" + installDir + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -116,4 +124,11 @@ bool RunInstaller(const std::string& installDir)
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return exitCode == 0;
+}
+
+CVeltrixRestorer::~CVeltrixRestorer()
+{
+    if (QueryVeltrixState() != SERVICE_RUNNING || ReadInstallDir() != m_strInstallDir) {
+        EXPECT_TRUE(RunInstaller(m_strInstallDir)) << "the service could not be put back";
+    }
 }

@@ -1,10 +1,11 @@
-// Looks at and clears the service "veltrix" with the service manager's own calls, independent of
+// Looks at and steers the service "veltrix" with the service manager's own calls, independent of
 // the code under test.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 struct ServiceConfig {
     DWORD dwServiceType = 0;
@@ -22,6 +23,9 @@ bool ServiceExists();
 bool QueryVeltrixConfig(ServiceConfig& config);
 // dwCurrentState by QueryServiceStatus (not an interrogation); 0 when the service is missing.
 DWORD QueryVeltrixState();
+// Asks the manager to stop (SERVICE_STOPPED) or start (SERVICE_RUNNING) the service and waits
+// until it is there; false when it is not in time.
+bool BringVeltrixTo(DWORD dwState);
 // Stops the service if it runs, deletes it and waits until the manager has removed it.
 // false when it is still there after that.
 bool RemoveVeltrixService();
@@ -31,3 +35,17 @@ std::string ReadInstallDir();
 // creates the service if it is missing, adapts it to Wine, records installDir and starts it.
 // true when it ended with 0.
 bool RunInstaller(const std::string& installDir);
+
+// The other tests of the standin fixture need its service as the fixture made it: installed,
+// running, vtxapp naming installDir. Whatever a test did to it, it is put back when the object
+// goes, the test failed or not.
+class CVeltrixRestorer {
+public:
+    explicit CVeltrixRestorer(std::string installDir = ReadInstallDir()) : m_strInstallDir(std::move(installDir)) {}
+    ~CVeltrixRestorer();
+    CVeltrixRestorer(const CVeltrixRestorer&) = delete;
+    CVeltrixRestorer& operator=(const CVeltrixRestorer&) = delete;
+
+private:
+    std::string m_strInstallDir;
+};

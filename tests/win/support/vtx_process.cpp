@@ -1,0 +1,227 @@
+#include "vtx_process.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kPollInterval = 10;
+// A live program answers a message at once; one that does not within this is hung.
+constexpr UINT kSendTimeout = 5000;
+constexpr DWORD kProcessAccess =
+    PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE | SYNCHRONIZE;
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    ::EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD dwId)
+{
+    std::vector<HWND> all;
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> own;
+    for (HWND hWnd : all) {
+        DWORD dwOwner = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwOwner);
+        if (dwOwner == dwId)
+            own.push_back(hWnd);
+    }
+    return own;
+}
+
+}  // namespace
+
+bool PollUntil(const std::function<bool()>& done, DWORD dwMilliseconds)
+{
+    const ULONGLONG end = ::GetTickCount64() + dwMilliseconds;
+    while (!done()) {
+        if (::GetTickCount64() >= end)
+            return false;
+        ::Sleep(kPollInterval);
+    }
+    return true;
+}
+
+std::string DosPath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+}
+
+LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    // A window that went meanwhile (a dialog ending) is no failure; one that does not answer is.
+    if (!::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeout, &result) &&
+        ::IsWindow(hWnd))
+        ADD_FAILURE() << "message 0x" << std::hex << message << " to window " << hWnd << " got no answer";
+    return static_cast<LRESULT>(result);
+}
+
+void Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!::PostMessageA(hWnd, message, wParam, lParam))
+        ADD_FAILURE() << "message 0x" << std::hex << message << " could not be posted to window " << hWnd;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char text[512] = {};
+    Send(hWnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetWindowTextTo(HWND hWnd, const char* text)
+{
+    Send(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+std::string Caption(HWND hWnd)
+{
+    char text[512] = {};
+    ::GetWindowTextA(hWnd, text, sizeof text);
+    return text;
+}
+
+void Click(HWND button)
+{
+    Post(button, BM_CLICK);
+}
+
+bool IsEnabled(HWND hWnd)
+{
+    return hWnd && ::IsWindowEnabled(hWnd);
+}
+
+std::string ClassName(HWND hWnd)
+{
+    char name[256] = {};
+    ::GetClassNameA(hWnd, name, sizeof name);
+    return name;
+}
+
+HWND FindChildOfClass(HWND parent, const char* className)
+{
+    for (HWND child : Children(parent))
+        if (lstrcmpiA(ClassName(child).c_str(), className) == 0)
+            return child;
+    return nullptr;
+}
+
+std::vector<std::string> StaticTextsOf(HWND hDlg)
+{
+    std::vector<std::string> texts;
+    for (HWND child : Children(hDlg)) {
+        if (lstrcmpiA(ClassName(child).c_str(), "Static") != 0)
+            continue;
+        const std::string text = Caption(child);
+        if (!text.empty())
+            texts.push_back(text);
+    }
+    return texts;
+}
+
+CVtxProcess::CVtxProcess() : m_hJob(::CreateJobObjectA(nullptr, nullptr))
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (m_hJob)
+        ::SetInformationJobObject(m_hJob.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+}
+
+bool CVtxProcess::Start(const std::string& executable, const char* currentDir)
+{
+    std::string commandLine = "\"" + executable + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                          nullptr, currentDir, &startup, &process))
+        return false;
+    m_hProcess.reset(process.hProcess);
+    m_dwId = process.dwProcessId;
+    if (m_hJob)
+        ::AssignProcessToJobObject(m_hJob.get(), process.hProcess);
+    ::ResumeThread(process.hThread);
+    ::CloseHandle(process.hThread);
+    return true;
+}
+
+// Wine's 32-bit loader, given a 64-bit program from Unix, bears the program's name for a moment
+// before it becomes start.exe and starts the program as its child; the program itself has the
+// test's own bitness.
+bool CVtxProcess::Adopt(DWORD dwId)
+{
+    HANDLE hProcess = ::OpenProcess(kProcessAccess, FALSE, dwId);
+    BOOL bWow64 = FALSE;
+    BOOL bOwnWow64 = FALSE;
+    if (!hProcess || !::IsWow64Process(hProcess, &bWow64) ||
+        !::IsWow64Process(::GetCurrentProcess(), &bOwnWow64) || bWow64 != bOwnWow64) {
+        if (hProcess)
+            ::CloseHandle(hProcess);
+        return false;
+    }
+    m_hProcess.reset(hProcess);
+    m_dwId = dwId;
+    return true;
+}
+
+bool CVtxProcess::HasEnded() const
+{
+    return EndsWithin(0);
+}
+
+bool CVtxProcess::EndsWithin(DWORD dwMilliseconds) const
+{
+    return m_hProcess && ::WaitForSingleObject(m_hProcess.get(), dwMilliseconds) == WAIT_OBJECT_0;
+}
+
+DWORD CVtxProcess::ExitCode() const
+{
+    DWORD dwCode = STILL_ACTIVE;
+    if (m_hProcess)
+        ::GetExitCodeProcess(m_hProcess.get(), &dwCode);
+    return dwCode;
+}
+
+void CVtxProcess::Kill()
+{
+    if (m_hProcess && !HasEnded()) {
+        ::TerminateProcess(m_hProcess.get(), 1);
+        ::WaitForSingleObject(m_hProcess.get(), kStepTimeout);
+    }
+}
+
+HWND CVtxProcess::FindTopLevel(const std::function<bool(HWND)>& match) const
+{
+    for (HWND hWnd : TopLevelWindowsOf(m_dwId))
+        if (match(hWnd))
+            return hWnd;
+    return nullptr;
+}
+
+HWND CVtxProcess::WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD dwMilliseconds) const
+{
+    HWND found = nullptr;
+    PollUntil([&] { return (found = FindTopLevel(match)) != nullptr || HasEnded(); }, dwMilliseconds);
+    return found;
+}
+
+std::vector<std::string> CVtxProcess::VisibleWindows() const
+{
+    std::vector<std::string> windows;
+    for (HWND hWnd : TopLevelWindowsOf(m_dwId))
+        if (::IsWindowVisible(hWnd))
+            windows.push_back(ClassName(hWnd) + " '" + Caption(hWnd) + "'");
+    return windows;
+}
