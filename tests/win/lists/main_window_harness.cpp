@@ -4,6 +4,7 @@
 #include "lists/list_entry.h"
 #include "lists/list_loading.h"
 
+#include "support/file_bytes.h"
 #include "support/modal.h"
 
 #include <commctrl.h>
@@ -11,7 +12,6 @@
 #include <shlobj.h>
 
 #include <fstream>
-#include <iterator>
 
 // ---- installation folder ------------------------------------------------------------------
 
@@ -23,10 +23,7 @@ InstallFolder::InstallFolder(const char* name) : m_scratch(name), m_app(m_scratc
 
 std::string InstallFolder::ReadFileBytes(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return "<missing>";
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return ReadWholeFile(path).value_or("<missing>");
 }
 
 void InstallFolder::WriteFileBytes(const std::string& path, const std::string& bytes)
