@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "shell_link_files.h"
 
 namespace {

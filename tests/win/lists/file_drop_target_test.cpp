@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "shell_link_files.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/wnd.h"
-#include "lists/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <windows.h>
 

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// Removes a folder with everything in it, read-only files too.
+void RemoveTree(const std::string& path);
+
 class ScratchFolder {
 public:
     explicit ScratchFolder(const char* name);

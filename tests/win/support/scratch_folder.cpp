@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-namespace {
-
 void RemoveTree(const std::string& path)
 {
     WIN32_FIND_DATAA data;
@@ -26,8 +24,6 @@ void RemoveTree(const std::string& path)
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryA(path.c_str());
 }
-
-}  // namespace
 
 ScratchFolder::ScratchFolder(const char* name)
 {
