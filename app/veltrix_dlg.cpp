@@ -52,6 +52,8 @@ const MessageEntry CVeltrixDlg::messageEntries[] = {
     OnControl<&CVeltrixDlg::OnRemoveLocked>(BN_CLICKED, IDC_REMOVE_LOCKED),
     OnControl<&CVeltrixDlg::OnRemoveTrusted>(BN_CLICKED, IDC_REMOVE_TRUSTED),
     OnWm<WM_CLOSE, &CVeltrixDlg::OnClose>(),
+    OnWm<WM_ENDSESSION, &CVeltrixDlg::OnEndSession>(),
+    OnMessage<&CVeltrixDlg::OnReportUnreadLists>(WM_REPORT_UNREAD_LISTS),
     OnControl<&CVeltrixDlg::OnChangePasswordButton>(BN_CLICKED, IDC_CHANGE_PASSWORD),
     OnNotify<&CVeltrixDlg::OnRClickTrusted>(NM_RCLICK, IDC_TRUSTED_LIST),
     OnNotify<&CVeltrixDlg::OnRClickLocked>(NM_RCLICK, IDC_LOCKED_LIST),
@@ -76,7 +78,9 @@ CVeltrixDlg::CVeltrixDlg(CWnd* pParent)
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP))),
       m_hHelpProcess(nullptr),
       m_bTrustedActive(FALSE),
-      m_hAccel(nullptr)
+      m_hAccel(nullptr),
+      m_bLockedIncomplete(FALSE),
+      m_bTrustedIncomplete(FALSE)
 {
 }
 
@@ -106,6 +110,9 @@ BOOL CVeltrixDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     SetUpListViews();
+    // Told once the window is up, not over an empty screen.
+    if (m_bLockedIncomplete || m_bTrustedIncomplete)
+        PostMessage(WM_REPORT_UNREAD_LISTS);
     return TRUE;
 }
 
@@ -178,6 +185,13 @@ void CVeltrixDlg::OnClose()
     SaveLists();
     EndHelpViewer();
     Default();
+}
+
+void CVeltrixDlg::OnEndSession(BOOL bEnding)
+{
+    // The session goes on after a FALSE: the window stays and saves at its close.
+    if (bEnding)
+        SaveLists();
 }
 
 void CVeltrixDlg::OnOK()

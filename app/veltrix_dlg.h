@@ -7,6 +7,9 @@
 #include "framework/gdi.h"
 #include "lists/file_list_ctrl.h"
 
+// Posted to itself when the window has opened, to tell of lists the driver did not give whole.
+#define WM_REPORT_UNREAD_LISTS (WM_APP + 1)
+
 class CVeltrixDlg : public CDialog {
 public:
     explicit CVeltrixDlg(CWnd* pParent = nullptr);
@@ -32,6 +35,8 @@ protected:
     void OnHelpButton();
     void OnChangePasswordButton();
     void OnClose();
+    // Windows ends the session with the window open: the process goes without a close.
+    void OnEndSession(BOOL bEnding);
     void OnUninstall();
 
     // The list commands.
@@ -53,10 +58,14 @@ protected:
     void OnKeyDownLocked(NMHDR* pNMHDR, LRESULT* pResult);
     void OnKeyDownTrusted(NMHDR* pNMHDR, LRESULT* pResult);
 
-    // Both lists read back from the driver, each entry appended to its view.
+    // Both lists read back from the driver, each entry appended to its view; a list not read
+    // whole is marked incomplete.
     void LoadLockedFromDriver();
     void LoadTrustedFromDriver();
-    // Both views written to their list files.
+    // A message for each list that the driver did not give whole.
+    LRESULT OnReportUnreadLists(WPARAM, LPARAM);
+    // Both views written to their list files, except an incomplete list's, whose file keeps
+    // what it held; a file that could not be written is told.
     void SaveLists();
 
     CFileListCtrl m_listTrusted;
@@ -66,6 +75,10 @@ protected:
     HANDLE m_hHelpProcess;      // the help viewer started last; owned, closed when replaced
     BOOL m_bTrustedActive;      // the list that the menu commands and accelerators act on
     HACCEL m_hAccel;
+    // The driver's list could not be read whole: its view is only part of it, and its file,
+    // which may hold the rest, is not overwritten.
+    BOOL m_bLockedIncomplete;
+    BOOL m_bTrustedIncomplete;
 
 private:
     static const MessageEntry messageEntries[];
@@ -74,7 +87,8 @@ private:
     // accelerators, in the order the window needs them.
     void SetUpListViews();
     CFileListCtrl& ActiveList() { return m_bTrustedActive ? m_listTrusted : m_listLocked; }
-    // Appends a path that its list admitted, unless it is listed already, and tells the driver.
+    // Appends a path that its list admitted, unless it is listed already or holds a control
+    // character, and tells the driver.
     void AddAdmittedPath(CFileListCtrl& list, const char* path, DWORD code);
     void ShowListMenu(const CFileListCtrl& list);
     void UpdateRemoveButton(const CFileListCtrl& list, int nButtonID);

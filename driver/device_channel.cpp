@@ -41,8 +41,9 @@ bool CDeviceEnumeration::Request(uint32_t code, LIST_ENUM_RECORD& record)
 
 int CDeviceEnumeration::ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity)
 {
-    // An explicit count: the name carries no NUL. A name that does not fit fails whole rather
-    // than being cut, possibly inside a double-byte character.
+    // An explicit count: exactly NameLength units, a NUL the driver counted among them. A name
+    // that does not fit fails whole rather than being cut, possibly inside a double-byte
+    // character.
     const int written =
         ::WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, reinterpret_cast<const WCHAR*>(units),
                               static_cast<int>(count), out, capacity, nullptr, nullptr);
@@ -54,6 +55,8 @@ BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>
     CDeviceEnumeration channel;
     if (!channel.IsOpen())
         return FALSE;
-    EnumerateList(channel, code, onEntry);
-    return TRUE;
+    return EnumerateList(channel, code, [&](const char* path) {
+        onEntry(path);
+        return true;
+    });
 }

@@ -90,6 +90,7 @@ VTX_CRACKER(WM_LBUTTONUP, void (T::*)(UINT, POINT),
 VTX_CRACKER(WM_KEYDOWN, void (T::*)(UINT, UINT, UINT),
             (t.*F)(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0);
 VTX_CRACKER(WM_GETDLGCODE, UINT (T::*)(), return (t.*F)());
+VTX_CRACKER(WM_ENDSESSION, void (T::*)(BOOL), (t.*F)(static_cast<BOOL>(wParam != 0)); return 0);
 #undef VTX_CRACKER
 
 // A standard message with its cracked parameters: OnWm<WM_PAINT, &C::OnPaint>().

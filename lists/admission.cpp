@@ -26,6 +26,34 @@ std::string CurrentDirectory()
     return buffer;
 }
 
+// The 32-bit system directory beside the 64-bit one; 32-bit Windows has none and fails the call.
+std::string SystemWow64Directory()
+{
+    char buffer[MAX_PATH] = "";
+    const UINT length = ::GetSystemWow64DirectoryA(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        buffer[0] = '\0';
+    return buffer;
+}
+
+bool IsAnsiLeadByte(unsigned char byte)
+{
+    return ::IsDBCSLeadByte(byte) != FALSE;
+}
+
+// The system's own upper case of a single-byte character (also accented letters of the code
+// page), as CharUpper gives it.
+unsigned char AnsiUpper(unsigned char byte)
+{
+    if (::IsDBCSLeadByte(byte))
+        return byte;
+    char text[2] = {static_cast<char>(byte), '\0'};
+    ::CharUpperBuffA(text, 1);
+    return static_cast<unsigned char>(text[0]);
+}
+
+const AnsiCodePage kSystemCodePage{&IsAnsiLeadByte, &AnsiUpper};
+
 std::string WindowsDirectory()
 {
     char buffer[MAX_PATH] = "";
@@ -38,12 +66,17 @@ std::string WindowsDirectory()
 
 int CheckLockPath(const char* path)
 {
-    return DecideLockPath(path, SystemDirectory().c_str(), CurrentDirectory().c_str());
+    const std::string system = SystemDirectory();
+    const std::string system32 = SystemWow64Directory();
+    const std::string current = CurrentDirectory();
+    const LockRuleFolders folders{system.c_str(), system32.empty() ? nullptr : system32.c_str(),
+                                  current.c_str()};
+    return DecideLockPath(path, folders, kSystemCodePage);
 }
 
 BOOL IsInProgramFolder(const char* path)
 {
-    return DecideInProgramFolder(path, CurrentDirectory().c_str());
+    return DecideInProgramFolder(path, CurrentDirectory().c_str(), kSystemCodePage);
 }
 
 HRESULT ResolveShortcut(const char* path, char* out)

@@ -7,11 +7,13 @@
 
 #include "lists/core/admission_rules.h"
 
-// PathCheckResult for a path that the user wants to lock. Reads the system directory and the
-// current directory (the installation folder) at every call.
+// PathCheckResult for a path that the user wants to lock. Reads the system directories (the
+// 32-bit one too, where there is one) and the current directory (the installation folder) at
+// every call; compares without regard to letter case in the ANSI code page.
 int CheckLockPath(const char* path);
 
-// TRUE when the path lies in the installation folder (the current directory).
+// TRUE when the path lies in the installation folder (the current directory), in any letter
+// case.
 BOOL IsInProgramFolder(const char* path);
 
 // The target of the shortcut file at path, into out (260 characters): the stored text, with a

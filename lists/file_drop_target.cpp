@@ -197,7 +197,8 @@ BOOL CFileDropTarget::AdmitDroppedPath(char* path, SHFILEINFOA* info) const
                 FetchShellInfo(path, info);
         }
     }
-    if (IsPathListed(*m_pList, path))
+    // A shortcut's target can hold what no dropped name can.
+    if (!IsListablePath(path) || IsPathListed(*m_pList, path))
         return FALSE;
     if (m_bTrusted)
         return bProgram && !IsInProgramFolder(path);

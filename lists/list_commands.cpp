@@ -49,6 +49,41 @@ private:
     LPITEMIDLIST m_pidl;
 };
 
+// The current folder is the installation folder, and every relative path of the program and the
+// own-folder rule rely on it; the shell's dialogs may leave it elsewhere (OFN_NOCHANGEDIR does
+// not hold for the open-file dialog), so it is put back when they return, whatever the outcome.
+class CCurrentFolderKeeper {
+public:
+    CCurrentFolderKeeper()
+    {
+        const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, m_szFolder);
+        if (length == 0 || length >= MAX_PATH)
+            m_szFolder[0] = '\0';
+    }
+    ~CCurrentFolderKeeper()
+    {
+        if (m_szFolder[0])
+            ::SetCurrentDirectoryA(m_szFolder);
+    }
+    CCurrentFolderKeeper(const CCurrentFolderKeeper&) = delete;
+    CCurrentFolderKeeper& operator=(const CCurrentFolderKeeper&) = delete;
+
+private:
+    char m_szFolder[MAX_PATH];
+};
+
+LPITEMIDLIST BrowseForFolder(BROWSEINFOA& browse)
+{
+    const CCurrentFolderKeeper keeper;
+    return ::SHBrowseForFolderA(&browse);
+}
+
+BOOL ChooseFileToOpen(OPENFILENAMEA& dialog)
+{
+    const CCurrentFolderKeeper keeper;
+    return ::GetOpenFileNameA(&dialog);
+}
+
 void SendRemoveRequest(const char* path, BOOL bTrusted)
 {
     if (bTrusted) {
@@ -64,7 +99,7 @@ void SendRemoveRequest(const char* path, BOOL bTrusted)
 void CVeltrixDlg::AddAdmittedPath(CFileListCtrl& list, const char* path, DWORD code)
 {
     const int index = list.GetItemCount();
-    if (IsPathListed(list, path))
+    if (!IsListablePath(path) || IsPathListed(list, path))
         return;
     SHFILEINFOA info;
     FetchShellInfo(path, &info);
@@ -84,7 +119,7 @@ void CVeltrixDlg::OnAddLocked()
     browse.pszDisplayName = displayName;
     browse.lpszTitle = kBrowseTitle;
     browse.ulFlags = kBrowseFlags;
-    const CItemIdList chosen(::SHBrowseForFolderA(&browse));
+    const CItemIdList chosen(BrowseForFolder(browse));
     if (!chosen.Get())
         return;
 
@@ -117,7 +152,7 @@ void CVeltrixDlg::OnAddTrusted()
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = kProgramDialogFlags;
-    if (!::GetOpenFileNameA(&dialog))
+    if (!ChooseFileToOpen(dialog))
         return;
 
     if (IsInProgramFolder(path)) {

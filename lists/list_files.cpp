@@ -1,42 +1,22 @@
-#include "lists/list_files.h"
-
+// The list files that the main window writes: the locked list to ".\data\filter.txt", the
+// trusted list to ".\data\TrustedPs.txt".
 #include "app/veltrix_dlg.h"
+#include "framework/file_replace.h"
 #include "lists/core/list_file.h"
 
 namespace {
 
-const char kLockedListFile[] = ".\\data\\filter.txt";
-const char kTrustedListFile[] = ".\\data\\TrustedPs.txt";
+const char kCaption[] = "Veltrix";
 
-std::string TemporaryPath(const char* path)
-{
-    return std::string(path) + ".tmp";
-}
-
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE hFile) : m_hFile(hFile) {}
-    ~CFileHandle() { Close(); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-
-    HANDLE Get() const { return m_hFile; }
-    bool IsValid() const { return m_hFile != INVALID_HANDLE_VALUE; }
-    // FALSE when the system reports the close failed (the data may not have reached the disk).
-    BOOL Close()
-    {
-        if (!IsValid())
-            return TRUE;
-        const BOOL closed = ::CloseHandle(m_hFile);
-        m_hFile = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_hFile;
+struct ListFile {
+    const char* path;
+    const char* saveFailure;
 };
+const ListFile kLockedListFile{".\\data\\filter.txt", "Can't save locked list to data\\filter.txt!"};
+const ListFile kTrustedListFile{".\\data\\TrustedPs.txt",
+                                "Can't save trusted list to data\\TrustedPs.txt!"};
 
-// The list's entries, column 0, in view order.
+// The list file's bytes for a view: its entries, column 0, in view order.
 std::string ListFileContent(const CListCtrl& list)
 {
     std::string content;
@@ -51,45 +31,16 @@ std::string ListFileContent(const CListCtrl& list)
 
 }  // namespace
 
-BOOL WriteListFileTemporary(const char* path, const std::string& content)
-{
-    const std::string temporary = TemporaryPath(path);
-    CFileHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return FALSE;
-    DWORD written = 0;
-    const BOOL complete =
-        (content.empty() || (::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-                             written == content.size())) &&
-        ::FlushFileBuffers(file.Get());
-    if (file.Close() && complete)
-        return TRUE;
-    ::DeleteFileA(temporary.c_str());
-    return FALSE;
-}
-
-BOOL CommitListFile(const char* path)
-{
-    const std::string temporary = TemporaryPath(path);
-    // A read-only list file is one the user does not want written. Windows refuses to move a
-    // file over it, Wine does not: look first, so that both keep it.
-    const DWORD attributes = ::GetFileAttributesA(path);
-    const bool writable = attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
-    if (writable && ::MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return TRUE;
-    ::DeleteFileA(temporary.c_str());
-    return FALSE;
-}
-
-BOOL ReplaceListFile(const char* path, const std::string& content)
-{
-    return WriteListFileTemporary(path, content) && CommitListFile(path);
-}
-
 void CVeltrixDlg::SaveLists()
 {
-    // A file that cannot be written is skipped without a word; the other is still written.
-    ReplaceListFile(kLockedListFile, ListFileContent(m_listLocked));
-    ReplaceListFile(kTrustedListFile, ListFileContent(m_listTrusted));
+    // An incomplete list's file may hold entries the view never showed: it keeps them. Both
+    // files are tried before anything is told.
+    const BOOL bLockedSaved =
+        m_bLockedIncomplete || ReplaceFileContent(kLockedListFile.path, ListFileContent(m_listLocked));
+    const BOOL bTrustedSaved =
+        m_bTrustedIncomplete || ReplaceFileContent(kTrustedListFile.path, ListFileContent(m_listTrusted));
+    if (!bLockedSaved)
+        MessageBox(kLockedListFile.saveFailure, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (!bTrustedSaved)
+        MessageBox(kTrustedListFile.saveFailure, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }

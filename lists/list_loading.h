@@ -15,4 +15,6 @@ extern EnumerationOpenFunc g_pfnOpenEnumeration;
 
 // Runs one enumeration exchange with the code and appends every entry to the view in the
 // driver's order. With bSkipListed, a path already in the view (any letter case) is left out.
-void FillListFromDriver(CListCtrl& list, IEnumerationChannel& channel, DWORD code, BOOL bSkipListed);
+// FALSE when the driver's list could not be read whole, a path with a control character
+// (which the view never takes) included.
+BOOL FillListFromDriver(CListCtrl& list, IEnumerationChannel& channel, DWORD code, BOOL bSkipListed);

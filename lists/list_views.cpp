@@ -3,6 +3,7 @@
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "framework/app.h"
+#include "lists/core/admission_rules.h"
 #include "lists/list_entry.h"
 #include "lists/list_loading.h"
 #include "res/resource.h"
@@ -34,30 +35,42 @@ std::unique_ptr<IEnumerationChannel> OpenDeviceEnumeration()
 
 EnumerationOpenFunc g_pfnOpenEnumeration = &OpenDeviceEnumeration;
 
-void FillListFromDriver(CListCtrl& list, IEnumerationChannel& channel, DWORD code, BOOL bSkipListed)
+BOOL FillListFromDriver(CListCtrl& list, IEnumerationChannel& channel, DWORD code, BOOL bSkipListed)
 {
     int index = list.GetItemCount();
-    EnumerateList(channel, code, [&](const char* path) {
+    return EnumerateList(channel, code, [&](const char* path) {
+        if (!IsListablePath(path))
+            return false;
         if (bSkipListed && IsPathListed(list, path))
-            return;
+            return true;
         SHFILEINFOA info;
         FetchShellInfo(path, &info);
         AppendListEntry(list, index, path, info);
         ++index;
+        return true;
     });
 }
 
+namespace {
+
+// Without the device the driver's list is unknown, not empty.
+BOOL LoadFromDriver(CListCtrl& list, DWORD code, BOOL bSkipListed)
+{
+    const auto channel = g_pfnOpenEnumeration();
+    return channel && FillListFromDriver(list, *channel, code, bSkipListed);
+}
+
+}  // namespace
+
 void CVeltrixDlg::LoadLockedFromDriver()
 {
-    if (const auto channel = g_pfnOpenEnumeration())
-        FillListFromDriver(m_listLocked, *channel, IOCTL_LOCK_ENUM, TRUE);
+    m_bLockedIncomplete = !LoadFromDriver(m_listLocked, IOCTL_LOCK_ENUM, TRUE);
 }
 
 void CVeltrixDlg::LoadTrustedFromDriver()
 {
     // The driver's trusted list is shown as it is, a repeated program as often as it comes.
-    if (const auto channel = g_pfnOpenEnumeration())
-        FillListFromDriver(m_listTrusted, *channel, IOCTL_TRUST_ENUM, FALSE);
+    m_bTrustedIncomplete = !LoadFromDriver(m_listTrusted, IOCTL_TRUST_ENUM, FALSE);
 }
 
 void CVeltrixDlg::SetUpListViews()
@@ -87,4 +100,13 @@ void CVeltrixDlg::SetUpListViews()
     m_listTrusted.RegisterDropTarget();
 
     m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_LIST_ACCEL));
+}
+
+LRESULT CVeltrixDlg::OnReportUnreadLists(WPARAM, LPARAM)
+{
+    if (m_bLockedIncomplete)
+        MessageBox("Can't read locked list from Veltrix driver!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+    if (m_bTrustedIncomplete)
+        MessageBox("Can't read trusted list from Veltrix driver!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }

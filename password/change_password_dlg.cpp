@@ -1,58 +1,9 @@
 #include "password/change_password_dlg.h"
 
+#include "framework/file_replace.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
 #include "res/resource.h"
-
-#include <io.h>
-
-#include <cstdio>
-
-namespace {
-
-constexpr char kDataFolder[] = ".\\data";
-
-// A C stream that is closed on every path.
-class CStdioStream {
-public:
-    CStdioStream(const char* pszPath, const char* pszMode) : m_pFile(std::fopen(pszPath, pszMode)) {}
-    ~CStdioStream() { Close(); }
-    CStdioStream(const CStdioStream&) = delete;
-    CStdioStream& operator=(const CStdioStream&) = delete;
-
-    std::FILE* Get() const { return m_pFile; }
-    // FALSE when the last buffered bytes could not be written.
-    BOOL Close()
-    {
-        std::FILE* pFile = m_pFile;
-        m_pFile = nullptr;
-        return pFile && std::fclose(pFile) == 0;
-    }
-
-private:
-    std::FILE* m_pFile;
-};
-
-// Writes the line to a new file beside the password file, on the disk before anything else
-// happens, then swaps it in with one rename: a crash or a full disk leaves either the old file
-// or the new one, never an empty or half-written file.
-BOOL ReplacePasswordFile(const CString& strDigest)
-{
-    char szTempPath[MAX_PATH];
-    if (!::GetTempFileNameA(kDataFolder, "pwd", 0, szTempPath))
-        return FALSE;
-    CStdioStream file(szTempPath, "w");
-    BOOL bWritten = file.Get() && WriteDigestLine(file.Get(), strDigest) &&
-                    ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file.Get()))));
-    bWritten = file.Close() && bWritten;
-    if (bWritten &&
-        ::MoveFileExA(szTempPath, kPasswordFilePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return TRUE;
-    ::DeleteFileA(szTempPath);
-    return FALSE;
-}
-
-}  // namespace
 
 const MessageEntry CChangePasswordDlg::messageEntries[] = {
     OnControl<&CChangePasswordDlg::OnChangePasswordText>(EN_CHANGE, IDC_CONFIRM_PASSWORD),
@@ -84,7 +35,7 @@ void CChangePasswordDlg::OnChangePasswordText()
 BOOL CChangePasswordDlg::SavePasswordDigest()
 {
     const CString strDigest = MD5HexDigest(m_strNewPassword, static_cast<uint32_t>(m_strNewPassword.GetLength()));
-    return ReplacePasswordFile(strDigest);
+    return ReplaceFileContent(kPasswordFilePath, DigestFileContent(strDigest));
 }
 
 // OK may come from anywhere (Enter, a posted command), so the texts are compared again here.

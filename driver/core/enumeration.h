@@ -13,8 +13,8 @@ public:
     // answer. false when the request failed.
     virtual bool Request(uint32_t code, LIST_ENUM_RECORD& record) = 0;
     // The entry's name (count code units, count > 0) in the ANSI code page, into out of capacity
-    // bytes. Returns the bytes written, at most capacity and without a NUL, or -1 when the name
-    // does not convert or does not fit.
+    // bytes. Returns the bytes written (a NUL the driver counted in the name is converted like
+    // any unit), at most capacity, or -1 when the name does not convert or does not fit.
     virtual int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) = 0;
 };
 
@@ -23,9 +23,13 @@ public:
 constexpr unsigned kMaxEnumerationAnswers = 65536;
 
 // Runs one exchange with the enumeration code, from More = 0 and Cursor = 0, handing each
-// entry's path (a NUL-terminated ANSI string of 1 to 259 bytes) to onEntry in the driver's
-// order. An entry that yields no such path (an empty name, a NameLength beyond the record's
-// room, a name whose ANSI form is longer than 259 bytes or holds a NUL) is skipped; the exchange
-// goes on while the driver says more follow.
-void EnumerateList(IEnumerationChannel& channel, uint32_t code,
-                   const std::function<void(const char* path)>& onEntry);
+// entry's path (a NUL-terminated ANSI string of 1 to 259 bytes; a NUL in the name ends it) to
+// onEntry in the driver's order. onEntry returns false for a path its list cannot hold.
+//
+// Returns true when the list was read whole: the driver said the last entry was the last, or
+// failed the very first request (its way of answering an empty list). false when a request
+// failed after an answer that announced more, the bound on answers was reached, or an entry was
+// skipped (no path in it, or onEntry refused it): then what was handed over is only part of the
+// driver's list.
+bool EnumerateList(IEnumerationChannel& channel, uint32_t code,
+                   const std::function<bool(const char* path)>& onEntry);

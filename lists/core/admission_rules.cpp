@@ -7,28 +7,56 @@ const char kSystemRoot[] = "%SystemRoot%";
 const size_t kSystemRootLength = sizeof kSystemRoot - 1;
 }  // namespace
 
-bool IsLeadingPart(const char* leading, const char* text)
+bool IsLeadingPart(const char* leading, const char* text, const AnsiCodePage& codePage)
 {
     if (!leading)
         leading = "";
     if (!text)
         text = "";
-    // strncmp stops at the end of a shorter text, which then differs from leading's next byte.
-    return std::strncmp(text, leading, std::strlen(leading)) == 0;
+    const size_t n = std::strlen(leading);
+    const size_t m = std::strlen(text);
+    if (n > m)
+        return false;
+    for (size_t i = 0; i < n;) {
+        const auto l = static_cast<unsigned char>(leading[i]);
+        const auto t = static_cast<unsigned char>(text[i]);
+        if (codePage.isLeadByte(t) && i + 1 < m) {
+            if (l != t || (i + 1 < n && leading[i + 1] != text[i + 1]))
+                return false;
+            i += 2;
+        } else {
+            if (l != t && codePage.toUpper(l) != codePage.toUpper(t))
+                return false;
+            ++i;
+        }
+    }
+    return true;
 }
 
-PathCheckResult DecideLockPath(const char* path, const char* systemDir, const char* currentDir)
+PathCheckResult DecideLockPath(const char* path, const LockRuleFolders& folders,
+                               const AnsiCodePage& codePage)
 {
-    if (IsLeadingPart(path, systemDir))
+    if (IsLeadingPart(path, folders.systemDir, codePage) ||
+        (folders.systemDir32 && IsLeadingPart(path, folders.systemDir32, codePage)))
         return PATH_SYSTEM_DIR;
-    if (IsLeadingPart(path, currentDir) || IsLeadingPart(currentDir, path))
+    if (IsLeadingPart(path, folders.currentDir, codePage) ||
+        IsLeadingPart(folders.currentDir, path, codePage))
         return PATH_OWN_FILES;
     return PATH_OK;
 }
 
-bool DecideInProgramFolder(const char* path, const char* currentDir)
+bool DecideInProgramFolder(const char* path, const char* currentDir, const AnsiCodePage& codePage)
 {
-    return IsLeadingPart(currentDir, path);
+    return IsLeadingPart(currentDir, path, codePage);
+}
+
+bool IsListablePath(const char* path)
+{
+    for (; *path; ++path) {
+        if (static_cast<unsigned char>(*path) < 0x20)
+            return false;
+    }
+    return true;
 }
 
 std::string ExpandSystemRoot(const std::string& target, const std::string& windowsDir)

@@ -6,25 +6,44 @@
 
 enum PathCheckResult { PATH_OK = 0, PATH_SYSTEM_DIR = 1, PATH_OWN_FILES = 2 };
 
-// TRUE when the first strlen(leading) bytes of text equal leading: exact, case-sensitive, no
-// normalisation, no separator check. The empty string leads every string; a null pointer
-// counts as the empty string.
+// How the ANSI code page reads a byte string: which bytes begin a double-byte character, and
+// the upper case of a single-byte character. The Win32 side gives the system's own; tests play
+// any code page.
+struct AnsiCodePage {
+    bool (*isLeadByte)(unsigned char byte);
+    unsigned char (*toUpper)(unsigned char byte);
+};
+
+// TRUE when the first strlen(leading) bytes of text equal leading without regard to letter
+// case: no normalisation, no separator check. The empty string leads every string; a null
+// pointer counts as the empty string.
 //
-// The comparison is on bytes. In a double-byte code page the cut can fall between the lead
-// and trail bytes of a character of text; the lone lead byte is then compared as a byte, so
-// only a leading text that ends in that same byte matches. (A multibyte string comparison
-// would take any lone lead byte at the end as the string's end, and count "C:\x" + lead byte
-// 0x81 as leading "C:\x" + 0x82 0x40; such a leading text is not a valid path at all.)
-bool IsLeadingPart(const char* leading, const char* text);
+// Only single-byte characters are folded. A double-byte character of text (its lead byte by the
+// code page) is compared byte for byte, so a trail byte that happens to be a letter is never
+// folded. When the cut falls between its lead and trail bytes, the lone lead byte is compared as
+// a byte: only a leading text that ends in that same byte matches.
+bool IsLeadingPart(const char* leading, const char* text, const AnsiCodePage& codePage);
 
-// May the path be locked? The system directory and every folder above it (or any text that
+// What the lock rule keeps out: Windows' system directories and the installation folder.
+struct LockRuleFolders {
+    const char* systemDir;
+    const char* systemDir32;  // the 32-bit system directory of a 64-bit Windows; nullptr if none
+    const char* currentDir;   // the installation folder
+};
+
+// May the path be locked? Each system directory and every folder above it (or any text that
 // merely begins it) are Windows itself; the installation folder, the folders above it and
-// everything whose text begins with it are the program's own files.
-PathCheckResult DecideLockPath(const char* path, const char* systemDir, const char* currentDir);
+// everything whose text begins with it are the program's own files. Letter case plays no part.
+PathCheckResult DecideLockPath(const char* path, const LockRuleFolders& folders,
+                               const AnsiCodePage& codePage);
 
-// Does the path lie in the installation folder (by text: "C:\Apps\LkTools" lies in
-// "C:\Apps\Lk")?
-bool DecideInProgramFolder(const char* path, const char* currentDir);
+// Does the path lie in the installation folder (by text, in any letter case: "C:\Apps\LkTools"
+// lies in "C:\Apps\Lk")?
+bool DecideInProgramFolder(const char* path, const char* currentDir, const AnsiCodePage& codePage);
+
+// A path that a list can hold: a character below 0x20 would split the list file's line, and
+// the part after it would be read as a path of its own.
+bool IsListablePath(const char* path);
 
 // A shortcut's raw target with "%SystemRoot%" made the Windows folder: only when the target
 // begins with that exact text, and then every occurrence is replaced. Any other target, also

@@ -2,6 +2,8 @@
 
 #include "password/core/md5.h"
 
+#include <cstdio>
+
 namespace {
 constexpr char kDefaultPassword[] = "quimbly";
 }
@@ -27,11 +29,7 @@ CString ReadStoredDigest(const char* pszPath)
     return strDigest;
 }
 
-bool WriteDigestLine(std::FILE* pFile, const char* pszDigest)
+std::string DigestFileContent(const char* pszDigest)
 {
-    char szLine[512];
-    const int nLength = std::snprintf(szLine, sizeof szLine, "%s\n", pszDigest);
-    if (nLength < 0 || static_cast<size_t>(nLength) >= sizeof szLine)
-        return false;
-    return std::fputs(szLine, pFile) >= 0 && std::fflush(pFile) == 0 && !std::ferror(pFile);
+    return std::string(pszDigest) + "\r\n";
 }

@@ -4,7 +4,7 @@
 
 #include "framework/cstring.h"
 
-#include <cstdio>
+#include <string>
 
 // Relative to the current directory, which start-up sets to the installation folder.
 constexpr char kPasswordFilePath[] = ".\\data\\password.txt";
@@ -20,6 +20,6 @@ CString DefaultPasswordDigest();
 // password's digest.
 CString ReadStoredDigest(const char* pszPath);
 
-// Writes pszDigest as the file's one line with "%s\n" (a text-mode stream on Windows stores the
-// line end as CR LF) and flushes the stream. FALSE when any byte did not reach the file.
-bool WriteDigestLine(std::FILE* pFile, const char* pszDigest);
+// The file's bytes for pszDigest: its one line, with the line end that a text-mode "%s\n" stores
+// on Windows, CR LF.
+std::string DigestFileContent(const char* pszDigest);

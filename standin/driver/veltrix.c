@@ -3,10 +3,12 @@
  * them, and checks every buffer it is given. It enforces nothing.
  *
  * At start it loads both lists from the list files in the installation folder named by the
- * service key's vtxapp value, so that a restart keeps the lists as a real driver would. */
+ * service key's vtxapp value, so that a restart keeps the lists as a real driver would. A test can
+ * make it answer enumerations as other drivers do (standin_modes.h). */
 #include <ddk/ntddk.h>
 
 #include "driver/core/protocol.h"
+#include "standin/driver/standin_modes.h"
 
 /* "Vltx" in a pool dump. */
 #define VTX_POOL_TAG 0x78746C56u
@@ -39,6 +41,8 @@ static VTX_LIST g_listTrusted;
 /* Requests from several processes may be dispatched on several threads. */
 static FAST_MUTEX g_mutexLists;
 static PDEVICE_OBJECT g_pDevice;
+/* Read once at start; VTX_MODE_DEFAULT unless a test asked for another. */
+static ULONG g_mode = VTX_MODE_DEFAULT;
 
 static const WCHAR g_szDeviceName[] = L"\\Device\\veltrix";
 static const WCHAR g_szLinkName[] = L"\\DosDevices\\veltrix";
@@ -100,21 +104,41 @@ static NTSTATUS RemoveEntry(VTX_LIST* list, const WCHAR* units, ULONG count)
     return STATUS_SUCCESS;
 }
 
+static void WriteName(LIST_ENUM_RECORD* record, const WCHAR* units, ULONG count)
+{
+    RtlCopyMemory(record->Name, units, count * sizeof(WCHAR));
+    /* The record is zeroed: the NUL it counts is there. */
+    record->NameLength = g_mode == VTX_MODE_NAME_COUNTS_NUL ? count + 1 : count;
+}
+
 /* One entry per answer. The first request of an exchange (More other than 1) starts at the top;
  * a follow-up resumes at the Cursor this driver handed out. An empty list, or a cursor past the
- * end, fails the request: the program takes the entry of every successful answer. */
-static NTSTATUS AnswerEnumeration(const VTX_LIST* list, LIST_ENUM_RECORD* record)
+ * end, fails the request: the program takes the entry of every successful answer. *returned is
+ * the byte count of the answer. */
+static NTSTATUS AnswerEnumeration(const VTX_LIST* list, LIST_ENUM_RECORD* record, ULONG* returned)
 {
-    const ULONG position = record->More == 1 ? record->Cursor : 0;
-    const VTX_ENTRY* entry;
-    if (position >= list->Count)
+    static const WCHAR szLineFeed[] = VTX_LINE_FEED_NAME;
+    /* The line-feed name stands before the entries, at position 0. */
+    const ULONG extra = g_mode == VTX_MODE_LINE_FEED_NAME && list->Count > 0 ? 1 : 0;
+    const ULONG count = list->Count + extra;
+    ULONG position = record->More == 1 ? record->Cursor : 0;
+    if (g_mode == VTX_MODE_MORE_FOREVER && count > 0)
+        position %= count;
+    if (position >= count)
         return STATUS_NO_MORE_ENTRIES;
-    entry = list->Entries[position];
+    if (g_mode == VTX_MODE_FAIL_AFTER_MORE && position == VTX_FAILING_ANSWER)
+        return STATUS_DEVICE_NOT_READY;
     RtlZeroMemory(record, sizeof(*record));
-    record->NameLength = entry->Units;
-    RtlCopyMemory(record->Name, entry->Name, entry->Units * sizeof(WCHAR));
+    if (position < extra) {
+        WriteName(record, szLineFeed, sizeof(szLineFeed) / sizeof(WCHAR) - 1);
+    } else {
+        const VTX_ENTRY* entry = list->Entries[position - extra];
+        WriteName(record, entry->Name, entry->Units);
+    }
     record->Cursor = position + 1;
-    record->More = position + 1 < list->Count ? 1 : 0;
+    record->More = position + 1 < count || g_mode == VTX_MODE_MORE_FOREVER ? 1 : 0;
+    *returned = g_mode == VTX_MODE_SHORT_ANSWERS && position % 2 == 1 ? VTX_ENUM_INPUT_BYTES
+                                                                      : sizeof(LIST_ENUM_RECORD);
     return STATUS_SUCCESS;
 }
 
@@ -174,11 +198,12 @@ static NTSTATUS HandleControl(ULONG code, void* buffer, ULONG inputLength, ULONG
             return STATUS_INVALID_PARAMETER;
         if (outputLength < sizeof(LIST_ENUM_RECORD))
             return STATUS_BUFFER_TOO_SMALL;
+        ULONG returned = 0;
         ExAcquireFastMutex(&g_mutexLists);
-        status = AnswerEnumeration(list, (LIST_ENUM_RECORD*)buffer);
+        status = AnswerEnumeration(list, (LIST_ENUM_RECORD*)buffer, &returned);
         ExReleaseFastMutex(&g_mutexLists);
         if (NT_SUCCESS(status))
-            *information = sizeof(LIST_ENUM_RECORD);
+            *information = returned;
         return status;
     }
 
@@ -341,6 +366,30 @@ static BOOLEAN QueryInstallFolder(PUNICODE_STRING registryPath, UNICODE_STRING* 
     return folder->Buffer != NULL;
 }
 
+/* The misbehaviour a test asked for: the DWORD value of standin_modes.h under the service key. */
+static ULONG QueryMode(PUNICODE_STRING registryPath)
+{
+    UNICODE_STRING valueName = RTL_CONSTANT_STRING(L"" VTX_STANDIN_MODE_VALUE);
+    struct {
+        KEY_VALUE_PARTIAL_INFORMATION info;
+        ULONG data;
+    } value;
+    OBJECT_ATTRIBUTES attributes;
+    HANDLE key;
+    ULONG size = 0;
+    ULONG mode = VTX_MODE_DEFAULT;
+    InitializeObjectAttributes(&attributes, registryPath, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE,
+                               NULL, NULL);
+    if (!NT_SUCCESS(ZwOpenKey(&key, KEY_QUERY_VALUE, &attributes)))
+        return mode;
+    if (NT_SUCCESS(ZwQueryValueKey(key, &valueName, KeyValuePartialInformation, &value,
+                                   sizeof(value), &size)) &&
+        value.info.Type == REG_DWORD && value.info.DataLength == sizeof(ULONG))
+        RtlCopyMemory(&mode, value.info.Data, sizeof(ULONG));
+    ZwClose(key);
+    return mode;
+}
+
 static void LoadListsFromFiles(PUNICODE_STRING registryPath)
 {
     static const WCHAR szPrefix[] = L"\\??\\";
@@ -412,6 +461,7 @@ NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = OnDeviceControl;
     driver->DriverUnload = OnUnload;
 
+    g_mode = QueryMode(registryPath);
     LoadListsFromFiles(registryPath);
     return STATUS_SUCCESS;
 }

@@ -96,7 +96,10 @@ double TimeEnumeration(bool played, size_t expected)
     for (DWORD code : {DWORD(IOCTL_LOCK_ENUM), DWORD(IOCTL_TRUST_ENUM)}) {
         auto channel = OpenChannel(played);
         if (channel)
-            EnumerateList(*channel, code, [&](const char*) { ++seen; });
+            EnumerateList(*channel, code, [&](const char*) {
+                ++seen;
+                return true;
+            });
     }
     const double ms = MillisecondsOf(Clock::now() - start);
     if (seen != 2 * expected)

@@ -18,6 +18,8 @@ struct Answer {
     std::u16string name;
     // The NameLength the driver claims; by default the name's own length.
     int64_t nameLength = -1;
+    // The bytes of the record the driver writes; a short answer leaves the rest as it was.
+    size_t bytesWritten = sizeof(LIST_ENUM_RECORD);
 };
 
 Answer Entry(std::u16string name, uint32_t more, uint32_t cursor)
@@ -53,14 +55,16 @@ public:
         const Answer& answer = m_script[m_next++];
         if (!answer.bSucceeds)
             return false;
-        // A driver writes the whole record; what lies beyond the name is not to be relied on.
-        std::memset(&record, 0xA5, sizeof record);
-        record.More = answer.more;
-        record.Cursor = answer.cursor;
-        record.NameLength = answer.nameLength >= 0 ? static_cast<uint32_t>(answer.nameLength)
-                                                   : static_cast<uint32_t>(answer.name.size());
-        std::memcpy(record.Name, answer.name.data(),
-                    std::min(answer.name.size(), std::size(record.Name)) * sizeof(char16_t));
+        // What lies beyond the name is not to be relied on.
+        LIST_ENUM_RECORD written;
+        std::memset(&written, 0xA5, sizeof written);
+        written.More = answer.more;
+        written.Cursor = answer.cursor;
+        written.NameLength = answer.nameLength >= 0 ? static_cast<uint32_t>(answer.nameLength)
+                                                    : static_cast<uint32_t>(answer.name.size());
+        std::memcpy(written.Name, answer.name.data(),
+                    std::min(answer.name.size(), std::size(written.Name)) * sizeof(char16_t));
+        std::memcpy(&record, &written, answer.bytesWritten);
         return true;
     }
 
@@ -88,10 +92,25 @@ private:
     size_t m_next = 0;
 };
 
-std::vector<std::string> Enumerate(IEnumerationChannel& channel, uint32_t code = IOCTL_LOCK_ENUM)
+// The entries handed over; whole tells whether the exchange counted the list as read whole.
+std::vector<std::string> Enumerate(IEnumerationChannel& channel, uint32_t code = IOCTL_LOCK_ENUM,
+                                   bool* whole = nullptr)
 {
     std::vector<std::string> entries;
-    EnumerateList(channel, code, [&](const char* path) { entries.emplace_back(path); });
+    const bool read = EnumerateList(channel, code, [&](const char* path) {
+        entries.emplace_back(path);
+        return true;
+    });
+    if (whole)
+        *whole = read;
+    return entries;
+}
+
+std::vector<std::string> EnumerateIncomplete(IEnumerationChannel& channel)
+{
+    bool whole = true;
+    std::vector<std::string> entries = Enumerate(channel, IOCTL_LOCK_ENUM, &whole);
+    EXPECT_FALSE(whole) << "the list counts as read whole";
     return entries;
 }
 
@@ -103,8 +122,10 @@ TEST(Enumeration, StartsFromZeroThenEchoesMoreAndCursorUnchanged)
 {
     CScriptedChannel channel({Entry(u"C:\\a", 1, 7), Entry(u"C:\\b", 1, 0xFFFFFFFF),
                               Entry(u"C:\\c", 1, 0), Entry(u"C:\\d", 0, 99)});
-    EXPECT_EQ(Enumerate(channel, IOCTL_TRUST_ENUM),
+    bool whole = false;
+    EXPECT_EQ(Enumerate(channel, IOCTL_TRUST_ENUM, &whole),
               (std::vector<std::string>{"C:\\a", "C:\\b", "C:\\c", "C:\\d"}));
+    EXPECT_TRUE(whole);
     EXPECT_EQ(channel.m_sent, (Sent{{0, 0}, {1, 7}, {1, 0xFFFFFFFF}, {1, 0}}));
     EXPECT_EQ(channel.m_codes, std::vector<uint32_t>(4, IOCTL_TRUST_ENUM));
 }
@@ -119,14 +140,19 @@ TEST(Enumeration, AnswerWhoseMoreIsNotOneStillCountsAndIsTheLast)
     }
 }
 
-TEST(Enumeration, FailedRequestEndsTheExchangeKeepingEarlierEntries)
+TEST(Enumeration, FailedFirstRequestIsAnEmptyListReadWhole)
 {
     CScriptedChannel empty({Failure()});
-    EXPECT_TRUE(Enumerate(empty).empty());
+    bool whole = false;
+    EXPECT_TRUE(Enumerate(empty, IOCTL_LOCK_ENUM, &whole).empty());
+    EXPECT_TRUE(whole);
     EXPECT_EQ(empty.m_sent, (Sent{{0, 0}}));
+}
 
+TEST(Enumeration, FailureAfterMoreEndsTheExchangeKeepingEarlierEntriesAsIncomplete)
+{
     CScriptedChannel broken({Entry(u"C:\\a", 1, 1), Entry(u"C:\\b", 1, 2), Failure()});
-    EXPECT_EQ(Enumerate(broken), (std::vector<std::string>{"C:\\a", "C:\\b"}));
+    EXPECT_EQ(EnumerateIncomplete(broken), (std::vector<std::string>{"C:\\a", "C:\\b"}));
     EXPECT_EQ(broken.m_sent.size(), 3u);
 }
 
@@ -137,11 +163,11 @@ TEST(Enumeration, NameLengthBeyondTheRecordIsSkippedUnreadAndTheExchangeGoesOn)
     Answer huge = Entry(u"C:\\y", 1, 2);
     huge.nameLength = 0xFFFFFFFF;
     CScriptedChannel channel({past, huge, Entry(u"C:\\z", 0, 3)});
-    EXPECT_EQ(Enumerate(channel), (std::vector<std::string>{"C:\\z"}));
+    EXPECT_EQ(EnumerateIncomplete(channel), (std::vector<std::string>{"C:\\z"}));
     EXPECT_EQ(channel.m_converted, (std::vector<uint32_t>{4}));
 }
 
-TEST(Enumeration, NameWhoseAnsiFormExceeds259BytesIsSkipped)
+TEST(Enumeration, NameWhoseAnsiFormExceeds259BytesIsSkippedAndTheListIsIncomplete)
 {
     const std::u16string longest = u"C:\\" + std::u16string(VTX_MAX_PATH_UNITS - 3, u'a');
     // The record's whole room, no terminator anywhere: 262 bytes in ANSI.
@@ -152,20 +178,61 @@ TEST(Enumeration, NameWhoseAnsiFormExceeds259BytesIsSkipped)
     const std::u16string wideFits = std::u16string(129, u'\x8868') + u'c';
     CScriptedChannel channel({Entry(longest, 1, 1), Entry(full, 1, 2), Entry(wide, 1, 3),
                               Entry(wideFits, 0, 4)});
-    const std::vector<std::string> entries = Enumerate(channel);
+    const std::vector<std::string> entries = EnumerateIncomplete(channel);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0], "C:\\" + std::string(VTX_MAX_PATH_UNITS - 3, 'a'));
     EXPECT_EQ(entries[1].size(), 259u);
     EXPECT_EQ(entries[1].back(), 'c');
 }
 
-TEST(Enumeration, EntriesWithoutAPathAreSkipped)
+TEST(Enumeration, ANulInTheNameEndsThePathSoNamesThatCountTheirNulAreKept)
 {
     const char16_t withNul[] = {u'C', u':', u'\\', u'a', 0, u'b'};
-    CScriptedChannel channel({Entry(u"", 1, 1), Entry(std::u16string(withNul, 6), 1, 2),
+    // 259 characters and the NUL: 260 units, which fill the path buffer exactly.
+    const std::u16string longest = u"C:\\" + std::u16string(VTX_MAX_PATH_UNITS - 3, u'a') + u'\0';
+    CScriptedChannel channel({Entry(std::u16string(u"C:\\x") + u'\0', 1, 1),
+                              Entry(std::u16string(withNul, 6), 1, 2), Entry(longest, 0, 3)});
+    bool whole = false;
+    EXPECT_EQ(Enumerate(channel, IOCTL_LOCK_ENUM, &whole),
+              (std::vector<std::string>{"C:\\x", "C:\\a",
+                                        "C:\\" + std::string(VTX_MAX_PATH_UNITS - 3, 'a')}));
+    EXPECT_TRUE(whole);
+}
+
+TEST(Enumeration, EntriesWithoutAPathAreSkippedAndTheListIsIncomplete)
+{
+    CScriptedChannel channel({Entry(u"", 1, 1), Entry(std::u16string(1, u'\0'), 1, 2),
                               Entry(u"C:\\kept", 0, 3)});
-    EXPECT_EQ(Enumerate(channel), (std::vector<std::string>{"C:\\kept"}));
+    EXPECT_EQ(EnumerateIncomplete(channel), (std::vector<std::string>{"C:\\kept"}));
     EXPECT_EQ(channel.m_sent.size(), 3u);
+}
+
+TEST(Enumeration, ShortOrCutAnswersNeverRepeatOrSpliceThePreviousName)
+{
+    // Only More and Cursor come back: no name at all, not the previous entry again.
+    Answer bare = Entry(u"", 1, 2);
+    bare.bytesWritten = VTX_ENUM_INPUT_BYTES;
+    // NameLength claims 12 units, but the answer stops after four of them.
+    Answer cut = Entry(u"C:\\b", 0, 3);
+    cut.nameLength = 12;
+    cut.bytesWritten = offsetof(LIST_ENUM_RECORD, Name) + 4 * sizeof(uint16_t);
+    CScriptedChannel channel({Entry(u"C:\\Windows\\x", 1, 1), bare, cut});
+    EXPECT_EQ(EnumerateIncomplete(channel), (std::vector<std::string>{"C:\\Windows\\x", "C:\\b"}));
+    EXPECT_EQ(channel.m_sent, (Sent{{0, 0}, {1, 1}, {1, 2}})) << "More and Cursor still travel on";
+}
+
+TEST(Enumeration, AnEntryItsListRefusesMakesTheListIncompleteAndTheExchangeGoesOn)
+{
+    CScriptedChannel channel({Entry(u"C:\\a", 1, 1), Entry(u"C:\\no", 1, 2), Entry(u"C:\\c", 0, 3)});
+    std::vector<std::string> kept;
+    const bool whole = EnumerateList(channel, IOCTL_LOCK_ENUM, [&](const char* path) {
+        if (std::string(path) == "C:\\no")
+            return false;
+        kept.emplace_back(path);
+        return true;
+    });
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(kept, (std::vector<std::string>{"C:\\a", "C:\\c"}));
 }
 
 namespace {
@@ -196,7 +263,10 @@ TEST(Enumeration, DriverThatAlwaysSaysMoreIsStoppedAtTheBound)
 {
     CEndlessChannel channel;
     unsigned entries = 0;
-    EnumerateList(channel, IOCTL_LOCK_ENUM, [&](const char*) { ++entries; });
+    EXPECT_FALSE(EnumerateList(channel, IOCTL_LOCK_ENUM, [&](const char*) {
+        ++entries;
+        return true;
+    })) << "a list cut at the bound is not whole";
     EXPECT_EQ(channel.m_requests, kMaxEnumerationAnswers);
     EXPECT_EQ(entries, kMaxEnumerationAnswers);
 }

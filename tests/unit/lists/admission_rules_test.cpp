@@ -7,75 +7,128 @@
 
 namespace {
 
+// Code page 1252 as CharUpper reads it: no double-byte characters; ASCII and accented letters
+// have upper cases.
+bool NoLeadBytes(unsigned char)
+{
+    return false;
+}
+
+unsigned char Upper1252(unsigned char byte)
+{
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
+        return static_cast<unsigned char>(byte - 0x20);
+    return byte;
+}
+
+// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; only ASCII letters have upper cases.
+bool LeadByte932(unsigned char byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+unsigned char Upper932(unsigned char byte)
+{
+    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 0x20) : byte;
+}
+
+const AnsiCodePage kCp1252{&NoLeadBytes, &Upper1252};
+const AnsiCodePage kCp932{&LeadByte932, &Upper932};
+
+// Windows' own spellings: GetSystemDirectory and the folder browser differ in letter case.
 const char kSystemDir[] = "C:\\WINDOWS\\system32";
+const char kSystemDir32[] = "C:\\WINDOWS\\SysWOW64";
 const char kInstallDir[] = "C:\\Apps\\Lk";
+const LockRuleFolders kFolders{kSystemDir, kSystemDir32, kInstallDir};
 
-TEST(LeadingPart, IsAnExactCaseSensitivePrefixOfTheText)
+PathCheckResult Decide(const char* path, const LockRuleFolders& folders = kFolders)
 {
-    EXPECT_TRUE(IsLeadingPart("C:\\WIN", kSystemDir));
-    EXPECT_TRUE(IsLeadingPart(kSystemDir, kSystemDir));
-    EXPECT_TRUE(IsLeadingPart("", kSystemDir));
-    EXPECT_TRUE(IsLeadingPart("", ""));
-    EXPECT_TRUE(IsLeadingPart(nullptr, kSystemDir));
-    EXPECT_FALSE(IsLeadingPart("c:\\windows", kSystemDir));
-    EXPECT_FALSE(IsLeadingPart("C:\\WINDOWS\\system32\\", kSystemDir)) << "longer than the text";
-    EXPECT_FALSE(IsLeadingPart("C:\\WINDOWS\\system33", kSystemDir));
-    EXPECT_FALSE(IsLeadingPart("X", ""));
-    EXPECT_FALSE(IsLeadingPart("X", nullptr));
+    return DecideLockPath(path, folders, kCp1252);
 }
 
-TEST(LeadingPart, ComparesBytesOfDoubleByteCharactersAndALoneLeadByteAtTheCut)
+TEST(LeadingPart, IsAPrefixOfTheTextInAnyLetterCaseWithoutNormalisation)
 {
-    // Code page 932: 0x83 0x5C is one character whose trail byte is a backslash.
+    EXPECT_TRUE(IsLeadingPart("C:\\WIN", kSystemDir, kCp1252));
+    EXPECT_TRUE(IsLeadingPart(kSystemDir, kSystemDir, kCp1252));
+    EXPECT_TRUE(IsLeadingPart("c:\\windows", kSystemDir, kCp1252));
+    EXPECT_TRUE(IsLeadingPart("C:\\Windows\\System32", kSystemDir, kCp1252));
+    EXPECT_TRUE(IsLeadingPart("C:\\DONN\xC9" "ES", "c:\\donn\xE9" "es\\x", kCp1252)) << "accented letters fold too";
+    EXPECT_TRUE(IsLeadingPart("", kSystemDir, kCp1252));
+    EXPECT_TRUE(IsLeadingPart("", "", kCp1252));
+    EXPECT_TRUE(IsLeadingPart(nullptr, kSystemDir, kCp1252));
+    EXPECT_FALSE(IsLeadingPart("C:\\WINDOWS\\system32\\", kSystemDir, kCp1252)) << "longer than the text";
+    EXPECT_FALSE(IsLeadingPart("C:/WINDOWS", kSystemDir, kCp1252)) << "no separator is normalised";
+    EXPECT_FALSE(IsLeadingPart("C:\\WINDOWS\\system33", kSystemDir, kCp1252));
+    EXPECT_FALSE(IsLeadingPart("X", "", kCp1252));
+    EXPECT_FALSE(IsLeadingPart("X", nullptr, kCp1252));
+}
+
+TEST(LeadingPart, ComparesDoubleByteCharactersByteForByteNeverFoldingATrailByte)
+{
+    // 0x83 0x5C is one character whose trail byte is a backslash; 0x83 0x61 and 0x83 0x41 are
+    // two characters whose trail bytes look like 'a' and 'A'.
     const char text[] = "C:\\\x83\x5C\\sys";
-    EXPECT_TRUE(IsLeadingPart("C:\\\x83\x5C", text));
-    EXPECT_TRUE(IsLeadingPart("C:\\\x83", text)) << "the same lone lead byte";
-    EXPECT_FALSE(IsLeadingPart("C:\\\x84", text)) << "another lone lead byte";
-    EXPECT_FALSE(IsLeadingPart("C:\\\x83\x5D", text));
-    EXPECT_FALSE(IsLeadingPart("C:\\\xE3", "C:\\\x83\x5C")) << "bytes are not folded";
+    EXPECT_TRUE(IsLeadingPart("c:\\\x83\x5C", text, kCp932));
+    EXPECT_TRUE(IsLeadingPart("C:\\\x83", text, kCp932)) << "the same lone lead byte";
+    EXPECT_FALSE(IsLeadingPart("C:\\\x84", text, kCp932)) << "another lone lead byte";
+    EXPECT_FALSE(IsLeadingPart("C:\\\x83\x5D", text, kCp932));
+    EXPECT_FALSE(IsLeadingPart("C:\\\x83\x41", "C:\\\x83\x61\\x", kCp932));
+    EXPECT_FALSE(IsLeadingPart("C:\\\x83\x61", "C:\\\x83\x41", kCp932));
+    EXPECT_TRUE(IsLeadingPart("C:\\\x83\x61\\X", "c:\\\x83\x61\\x", kCp932)) << "single-byte letters around it fold";
+    EXPECT_FALSE(IsLeadingPart("C:\\\xE3", "C:\\\x83\x5C", kCp932)) << "lead bytes are not folded";
 }
 
-TEST(LockPath, RefusesTheSystemDirectoryAndEveryTextAboveIt)
+TEST(LockPath, RefusesBothSystemDirectoriesAndEveryTextAboveThemInAnySpelling)
 {
-    for (const char* path : {"C:\\", "C:\\WINDOWS", kSystemDir, "C:", "", "C:\\WINDOWS\\sys"})
-        EXPECT_EQ(DecideLockPath(path, kSystemDir, kInstallDir), PATH_SYSTEM_DIR) << path;
-    EXPECT_EQ(DecideLockPath(nullptr, kSystemDir, kInstallDir), PATH_SYSTEM_DIR);
+    for (const char* path : {"C:\\", "c:\\", "C:\\WINDOWS", "c:\\windows", "C:\\Windows\\System32", kSystemDir,
+                             "C:\\WINDOWS\\SYSTEM32", "C:\\WINDOWS\\SysWOW64", "c:\\windows\\syswow64", "C:",
+                             "", "C:\\WINDOWS\\sys"})
+        EXPECT_EQ(Decide(path), PATH_SYSTEM_DIR) << path;
+    EXPECT_EQ(Decide(nullptr), PATH_SYSTEM_DIR);
 }
 
-TEST(LockPath, AdmitsWhatLiesBelowTheSystemDirectoryOrDiffersInLetterCase)
+TEST(LockPath, AdmitsWhatLiesBelowTheSystemDirectoriesOrBesideThem)
 {
-    for (const char* path : {"C:\\WINDOWS\\system32\\drivers", "C:\\WINDOWS\\system32\\", "c:\\windows",
-                             "C:\\windows\\System32", "C:\\WINDOWS\\Temp", "D:\\", "C:\\Data\\x.txt"})
-        EXPECT_EQ(DecideLockPath(path, kSystemDir, kInstallDir), PATH_OK) << path;
+    for (const char* path : {"C:\\WINDOWS\\system32\\drivers", "C:\\Windows\\System32\\", "C:\\windows\\SysWOW64\\x",
+                             "C:\\WINDOWS\\Temp", "D:\\", "C:\\Data\\x.txt", "C:/Windows"})
+        EXPECT_EQ(Decide(path), PATH_OK) << path;
+    // Without a 32-bit system directory, its name is an ordinary folder.
+    EXPECT_EQ(Decide("C:\\WINDOWS\\SysWOW64", {kSystemDir, nullptr, kInstallDir}), PATH_OK);
 }
 
 TEST(LockPath, RefusesTheInstallationFolderWhatItBeginsAndWhatBeginsWithItsText)
 {
     for (const char* path : {kInstallDir, "C:\\Apps\\Lk\\data", "C:\\Apps\\LkTools\\a.exe", "C:\\Apps",
-                             "C:\\Apps\\L"})
-        EXPECT_EQ(DecideLockPath(path, kSystemDir, kInstallDir), PATH_OWN_FILES) << path;
-    EXPECT_EQ(DecideLockPath("C:\\apps\\lk\\data", kSystemDir, kInstallDir), PATH_OK);
-    EXPECT_EQ(DecideLockPath("C:\\Apps\\Other", kSystemDir, kInstallDir), PATH_OK);
+                             "C:\\Apps\\L", "c:\\apps\\lk\\data", "C:\\APPS"})
+        EXPECT_EQ(Decide(path), PATH_OWN_FILES) << path;
+    EXPECT_EQ(Decide("C:\\Apps\\Other"), PATH_OK);
 }
 
 TEST(LockPath, TheSystemRuleComesFirstWhenBothFoldersShareTheirBeginning)
 {
     // The drive root begins both directories.
-    EXPECT_EQ(DecideLockPath("C:\\", kSystemDir, kInstallDir), PATH_SYSTEM_DIR);
+    EXPECT_EQ(Decide("C:\\"), PATH_SYSTEM_DIR);
     // An installation folder inside the system directory: its contents are the program's.
-    EXPECT_EQ(DecideLockPath("C:\\WINDOWS\\system32\\Lk\\a.exe", kSystemDir, "C:\\WINDOWS\\system32\\Lk"),
+    EXPECT_EQ(Decide("C:\\WINDOWS\\system32\\Lk\\a.exe", {kSystemDir, kSystemDir32, "C:\\WINDOWS\\system32\\Lk"}),
               PATH_OWN_FILES);
 }
 
-TEST(ProgramFolder, CountsEveryPathWhoseTextBeginsWithTheFolder)
+TEST(ProgramFolder, CountsEveryPathWhoseTextBeginsWithTheFolderInAnyCase)
 {
-    EXPECT_TRUE(DecideInProgramFolder(kInstallDir, kInstallDir));
-    EXPECT_TRUE(DecideInProgramFolder("C:\\Apps\\Lk\\data", kInstallDir));
-    EXPECT_TRUE(DecideInProgramFolder("C:\\Apps\\LkTools\\a.exe", kInstallDir));
-    EXPECT_FALSE(DecideInProgramFolder("C:\\Apps", kInstallDir));
-    EXPECT_FALSE(DecideInProgramFolder("c:\\apps\\lk\\vtx.exe", kInstallDir));
-    EXPECT_FALSE(DecideInProgramFolder("", kInstallDir));
-    EXPECT_TRUE(DecideInProgramFolder("D:\\x.exe", "")) << "an unknown folder leads everything";
+    for (const char* path : {kInstallDir, "C:\\Apps\\Lk\\data", "C:\\Apps\\LkTools\\a.exe", "c:\\apps\\lk\\vtx.exe"})
+        EXPECT_TRUE(DecideInProgramFolder(path, kInstallDir, kCp1252)) << path;
+    EXPECT_FALSE(DecideInProgramFolder("C:\\Apps", kInstallDir, kCp1252));
+    EXPECT_FALSE(DecideInProgramFolder("", kInstallDir, kCp1252));
+    EXPECT_FALSE(DecideInProgramFolder("C:\\\x83\x61\\vtx.exe", "C:\\\x83\x41", kCp932));
+    EXPECT_TRUE(DecideInProgramFolder("D:\\x.exe", "", kCp1252)) << "an unknown folder leads everything";
+}
+
+TEST(ListablePath, RefusesEveryCharacterBelowBlank)
+{
+    EXPECT_TRUE(IsListablePath("C:\\Donn\xE9" "es priv\xE9" "es\\\x83\x5C"));
+    EXPECT_TRUE(IsListablePath(""));
+    for (char control = 1; control < 0x20; ++control)
+        EXPECT_FALSE(IsListablePath((std::string("C:\\a") + control + "b").c_str())) << int(control);
 }
 
 TEST(SystemRoot, IsReplacedEverywhereOnlyWhenTheTargetBeginsWithIt)

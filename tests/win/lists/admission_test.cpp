@@ -35,23 +35,30 @@ std::string FlipCase(std::string text)
     return text;
 }
 
-TEST(CheckLockPath, RefusesTheSystemDirectoryWindowsFolderDriveRootAndEmptyPath)
+TEST(CheckLockPath, RefusesTheSystemDirectoriesWindowsFolderDriveRootAndEmptyPathInAnyCase)
 {
     const std::string system = SystemDirectory();
     ASSERT_GT(system.size(), 3u);
     const std::string driveRoot = system.substr(0, 3);
-    for (const std::string& path : {driveRoot, WindowsDirectory(), system, std::string()})
+    for (const std::string& path : {driveRoot, WindowsDirectory(), system, std::string(), FlipCase(system),
+                                    FlipCase(WindowsDirectory()), FlipCase(driveRoot), std::string("C:\\WINDOWS\\SYSTEM32")})
         EXPECT_EQ(CheckLockPath(path.c_str()), PATH_SYSTEM_DIR) << path;
+    // The 32-bit system directory of a 64-bit Windows (Wine's C:\windows\syswow64) is Windows too.
+    char system32[MAX_PATH] = "";
+    if (::GetSystemWow64DirectoryA(system32, MAX_PATH) != 0) {
+        EXPECT_EQ(CheckLockPath(system32), PATH_SYSTEM_DIR);
+        EXPECT_EQ(CheckLockPath(FlipCase(system32).c_str()), PATH_SYSTEM_DIR);
+        EXPECT_EQ(CheckLockPath((std::string(system32) + "\\drivers").c_str()), PATH_OK);
+    }
 }
 
-TEST(CheckLockPath, AdmitsAFolderInsideTheSystemDirectoryAndOtherLetterCase)
+TEST(CheckLockPath, AdmitsAFolderInsideTheSystemDirectory)
 {
     ScratchFolder scratch("vtxadm");
     ASSERT_TRUE(::SetCurrentDirectoryA(scratch.Make("Lk", true).c_str()));
     const std::string system = SystemDirectory();
     EXPECT_EQ(CheckLockPath((system + "\\drivers").c_str()), PATH_OK);
-    EXPECT_EQ(CheckLockPath(FlipCase(system).c_str()), PATH_OK);
-    EXPECT_EQ(CheckLockPath(FlipCase(WindowsDirectory()).c_str()), PATH_OK);
+    EXPECT_EQ(CheckLockPath(FlipCase(system + "\\drivers").c_str()), PATH_OK);
 }
 
 TEST(CheckLockPath, RefusesTheCurrentInstallationFolderWhatItBeginsAndWhatItLeads)
@@ -68,7 +75,8 @@ TEST(CheckLockPath, RefusesTheCurrentInstallationFolderWhatItBeginsAndWhatItLead
     EXPECT_TRUE(IsInProgramFolder((scratch.Path() + "\\LkTools\\a.exe").c_str()));
     EXPECT_FALSE(IsInProgramFolder(scratch.Path().c_str()));
     EXPECT_FALSE(IsInProgramFolder((other + "\\a.exe").c_str()));
-    EXPECT_FALSE(IsInProgramFolder(FlipCase(lk + "\\vtx.exe").c_str()));
+    EXPECT_TRUE(IsInProgramFolder(FlipCase(lk + "\\vtx.exe").c_str()));
+    EXPECT_EQ(CheckLockPath(FlipCase(lk + "\\data").c_str()), PATH_OWN_FILES);
 
     // The directory is read at every call.
     ASSERT_TRUE(::SetCurrentDirectoryA(other.c_str()));

@@ -34,9 +34,16 @@ BOOL RecordRequest(const char* path, DWORD code)
     return TRUE;
 }
 
-std::unique_ptr<IEnumerationChannel> NoDriver()
+// A driver whose lists are empty: it fails the first request of every enumeration.
+class CEmptyLists : public IEnumerationChannel {
+public:
+    bool Request(uint32_t, LIST_ENUM_RECORD&) override { return false; }
+    int ToAnsi(const uint16_t*, uint32_t, char*, int) override { return -1; }
+};
+
+std::unique_ptr<IEnumerationChannel> EmptyDriver()
 {
-    return nullptr;
+    return std::make_unique<CEmptyLists>();
 }
 
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
@@ -274,12 +281,13 @@ DWORD Drop(HWND list, const std::vector<std::string>& paths)
     return effect;
 }
 
-// The program's main window with its lists, no driver behind it, the installation folder as the
+// The program's main window with its lists, empty in the driver, the installation folder as the
 // current directory and every driver request recorded.
 class MainWindowDrops : public ::testing::Test {
 protected:
     ScratchFolder m_scratch{"vtxdrop"};
     std::string m_installDir = m_scratch.Make("Lk", true);
+    std::string m_dataDir = m_scratch.Make("Lk\\data", true);
     MessageBoxCatcher m_boxes;
 
     void SetUp() override
@@ -287,7 +295,7 @@ protected:
         ASSERT_TRUE(::SetCurrentDirectoryA(m_installDir.c_str()));
         g_requests.clear();
         m_savedSend = std::exchange(g_pfnSendPathRequest, &RecordRequest);
-        m_savedOpen = std::exchange(g_pfnOpenEnumeration, &NoDriver);
+        m_savedOpen = std::exchange(g_pfnOpenEnumeration, &EmptyDriver);
         m_savedHelper = g_pfnCreateDropHelper;
     }
     void TearDown() override
@@ -365,13 +373,16 @@ TEST_F(MainWindowDrops, LockedListTakesAFolderAndFilesInDropOrderAndShowsTheLast
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
-TEST_F(MainWindowDrops, LockedListSkipsWindowsAndTheProgramsOwnFilesSilently)
+TEST_F(MainWindowDrops, LockedListSkipsWindowsTheProgramsOwnFilesAndControlCharactersSilently)
 {
     const std::string own = File("Lk\\data\\filter.txt");
     const std::string outside = File("Data\\kept.txt");
     WithMainWindow([&](HWND locked, HWND) {
         const std::string drive = SystemDirectory().substr(0, 3);
-        EXPECT_EQ(Drop(locked, {WindowsDirectory(), SystemDirectory(), own, drive, m_installDir, outside}),
+        // A line feed would put a second path on the next line of the list file.
+        const std::string lineFeed = m_scratch.Path() + "\\Data\\a\nC:\\Windows";
+        EXPECT_EQ(Drop(locked, {WindowsDirectory(), SystemDirectory(), own, drive, m_installDir, "C:\\WINDOWS\\SYSTEM32",
+                                "c:\\WINDOWS", lineFeed, outside}),
                   DROPEFFECT_COPY);
         EXPECT_EQ(Paths(locked), (std::vector<std::string>{outside}));
         EXPECT_EQ(g_requests, (std::vector<Request>{{outside, IOCTL_LOCK_ADD}}));

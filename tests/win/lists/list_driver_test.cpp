@@ -7,9 +7,12 @@
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
+#include "support/service_probe.h"
+#include "standin/driver/standin_modes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -113,5 +116,88 @@ TEST_F(MainWindowWithDriver, EveryChangeInTheViewsReachesTheDriverAndTheNextWind
         ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     });
 }
+
+// Drivers that answer differently from the stand-in's default: what each list shows, whether
+// it is told as unread, and whether its file, which held "before", is written.
+struct MisbehaviourCase {
+    const char* name;
+    DWORD dwMode;
+    std::vector<std::string> locked;         // the driver's lists
+    std::vector<std::string> trusted;
+    std::vector<std::string> lockedShown;    // the views when the window has opened
+    std::vector<std::string> trustedShown;
+    bool bLockedUnread;                      // told once, and its file left as it was
+    bool bTrustedUnread;
+};
+
+void PrintTo(const MisbehaviourCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class MainWindowWithMisbehavingDriver : public MainWindowWithDriver,
+                                        public ::testing::WithParamInterface<MisbehaviourCase> {};
+
+std::string ListFileOf(const std::vector<std::string>& paths)
+{
+    std::string bytes;
+    for (const std::string& path : paths)
+        bytes += path + "\r\n";
+    return bytes;
+}
+
+size_t Count(const std::vector<ShownMessageBox>& shown, const std::string& text)
+{
+    return std::count_if(shown.begin(), shown.end(), [&](const ShownMessageBox& box) { return box.text == text; });
+}
+
+TEST_P(MainWindowWithMisbehavingDriver, NoEntryIsLostOrInventedAndAnUnreadListKeepsItsFile)
+{
+    const MisbehaviourCase& c = GetParam();
+    InstallFolder install("vtxE-drvmode");
+    const std::string before = "C:\\before\r\n";
+    InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), before);
+    InstallFolder::WriteFileBytes(install.DataFile("TrustedPs.txt"), before);
+    CStandinModeGuard mode(c.dwMode);
+    ASSERT_TRUE(mode.Running());
+    FillDriverList(c.locked, IOCTL_LOCK_ADD);
+    FillDriverList(c.trusted, IOCTL_TRUST_ADD);
+
+    MessageBoxCatcher boxes;
+    size_t shownAtOpen = 0;
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        PumpMessages(&dlg);
+        shownAtOpen = boxes.Shown().size();
+        EXPECT_EQ(ListTexts(::GetDlgItem(hWnd, IDC_LOCKED_LIST)), c.lockedShown);
+        EXPECT_EQ(ListTexts(::GetDlgItem(hWnd, IDC_TRUSTED_LIST)), c.trustedShown);
+        ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(shownAtOpen, boxes.Shown().size()) << "nothing more is told at the close";
+    EXPECT_EQ(Count(boxes.Shown(), "Can't read locked list from Veltrix driver!"), c.bLockedUnread ? 1u : 0u);
+    EXPECT_EQ(Count(boxes.Shown(), "Can't read trusted list from Veltrix driver!"), c.bTrustedUnread ? 1u : 0u);
+    EXPECT_EQ(boxes.Shown().size(), size_t(c.bLockedUnread) + size_t(c.bTrustedUnread));
+    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")),
+              c.bLockedUnread ? before : ListFileOf(c.lockedShown));
+    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")),
+              c.bTrustedUnread ? before : ListFileOf(c.trustedShown));
+}
+
+const std::vector<std::string> kThree = {"C:\\Vtx\\One", "C:\\Vtx\\Two", "C:\\Vtx\\Three"};
+const std::vector<std::string> kOne = {"C:\\Vtx\\tool.exe"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, MainWindowWithMisbehavingDriver,
+    ::testing::Values(
+        // The files round-trip byte for byte.
+        MisbehaviourCase{"NamesCountTheirNul", VTX_MODE_NAME_COUNTS_NUL, kThree, kOne, kThree, kOne, false, false},
+        // The second entry comes back without a name: no phantom copy of the first.
+        MisbehaviourCase{"ShortAnswers", VTX_MODE_SHORT_ANSWERS, kThree, kOne, {kThree[0], kThree[2]}, kOne, true, false},
+        MisbehaviourCase{"FailureAfterMore", VTX_MODE_FAIL_AFTER_MORE, kThree, kOne, {kThree[0], kThree[1]}, kOne, true,
+                         false},
+        // Stopped at the bound; the empty trusted list fails its first request and is read whole.
+        MisbehaviourCase{"MoreForever", VTX_MODE_MORE_FOREVER, kThree, {}, kThree, {}, true, false},
+        MisbehaviourCase{"NameWithLineFeed", VTX_MODE_LINE_FEED_NAME, kThree, kOne, kThree, kOne, true, true}),
+    [](const ::testing::TestParamInfo<MisbehaviourCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The list files as the main window writes them when it closes: their bytes, their being
-// written whole or not at all, and a file that cannot be written not stopping the other.
+// The list files as the main window writes them when it closes or the session ends: their bytes,
+// their being written whole or not at all and keeping what the file was, a file that cannot be
+// written being told, and a list not read whole leaving its file alone.
 #include "app/veltrix_dlg.h"
-#include "lists/list_files.h"
+#include "framework/file_replace.h"
 #include "main_window_harness.h"
 #include "res/resource.h"
 #include "support/message_boxes.h"
@@ -23,6 +24,40 @@ void ClickButton(CWnd& dlg, int id)
 bool Exists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The temporary files left in the folder.
+std::vector<std::string> TemporaryFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE hFind = ::FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (::FindNextFileA(hFind, &found));
+    ::FindClose(hFind);
+    return names;
+}
+
+// What "left exactly as it was" means for a file.
+struct FileState {
+    std::string bytes;
+    DWORD attributes;
+    FILETIME written;
+    bool operator==(const FileState& other) const
+    {
+        return bytes == other.bytes && attributes == other.attributes &&
+               ::CompareFileTime(&written, &other.written) == 0;
+    }
+};
+
+FileState StateOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return {InstallFolder::ReadFileBytes(path), data.dwFileAttributes, data.ftLastWriteTime};
 }
 
 TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
@@ -59,8 +94,7 @@ TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), a + "\r\n" + c + "\r\n" + d + "\r\n");
     EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), q + "\r\n" + r + "\r\n");
-    EXPECT_FALSE(Exists(install.DataFile("filter.txt.tmp")));
-    EXPECT_FALSE(Exists(install.DataFile("TrustedPs.txt.tmp")));
+    EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());
 }
 
 TEST(ListFiles, TwoEmptyListsGiveTwoEmptyFiles)
@@ -74,7 +108,7 @@ TEST(ListFiles, TwoEmptyListsGiveTwoEmptyFiles)
     EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "");
 }
 
-TEST(ListFiles, AFileThatCannotBeWrittenIsSkippedSilentlyAndTheOtherIsWritten)
+TEST(ListFiles, AFailedSaveIsToldAfterBothWereTriedAndTheWindowStillCloses)
 {
     InstallFolder install("vtxE-readonly");
     const std::string filter = install.DataFile("filter.txt");
@@ -87,13 +121,15 @@ TEST(ListFiles, AFileThatCannotBeWrittenIsSkippedSilentlyAndTheOtherIsWritten)
     CVeltrixDlg dlg;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) { ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0); });
     EXPECT_EQ(result, IDOK) << "the window closes as usual";
-    EXPECT_TRUE(boxes.Shown().empty());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Can't save locked list to data\\filter.txt!");
+    EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
     EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\kept\r\n");
-    EXPECT_FALSE(Exists(filter + ".tmp")) << "no temporary file is left behind";
     EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "C:\\tool.exe\r\n");
+    EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty()) << "no temporary file is left behind";
 }
 
-TEST(ListFiles, WithoutTheDataFolderNothingIsWrittenAndTheWindowStillCloses)
+TEST(ListFiles, WithoutTheDataFolderBothFailuresAreToldAndTheWindowStillCloses)
 {
     InstallFolder install("vtxE-nodata");
     ASSERT_TRUE(::RemoveDirectoryA((install.Path() + "\\data").c_str()));
@@ -106,28 +142,123 @@ TEST(ListFiles, WithoutTheDataFolderNothingIsWrittenAndTheWindowStillCloses)
         PumpMessages(&dlg);
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_TRUE(boxes.Shown().empty());
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Can't save locked list to data\\filter.txt!");
+    EXPECT_EQ(boxes.Shown()[1].text, "Can't save trusted list to data\\TrustedPs.txt!");
     EXPECT_FALSE(Exists(install.Path() + "\\data"));
+    EXPECT_TRUE(TemporaryFiles(install.Path()).empty());
 }
 
-TEST(ListFileWrite, ASaveInterruptedAfterTheTemporaryFileLeavesThePreviousFile)
+TEST(ListFiles, WithoutTheDeviceBothListsAreToldUnreadOnceAndTheirFilesKeptExactly)
 {
-    InstallFolder install("vtxE-interrupt");
-    const std::string path = install.DataFile("filter.txt");
-    InstallFolder::WriteFileBytes(path, "C:\\previous\r\n");
-
-    // The process dies between writing the temporary file and moving it into place.
-    ASSERT_TRUE(WriteListFileTemporary(path.c_str(), "C:\\half\r\n"));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\previous\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(path + ".tmp"), "C:\\half\r\n");
-
-    // The next save is not hindered by what the interrupted one left.
-    ASSERT_TRUE(ReplaceListFile(path.c_str(), "C:\\next\r\n"));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\next\r\n");
-    EXPECT_FALSE(Exists(path + ".tmp"));
+    InstallFolder install("vtxE-nodevice");
+    const std::string filter = install.DataFile("filter.txt");
+    const std::string trusted = install.DataFile("TrustedPs.txt");
+    InstallFolder::WriteFileBytes(filter, "C:\\locked\r\n");
+    InstallFolder::WriteFileBytes(trusted, "C:\\tool.exe\r\n");
+    ASSERT_TRUE(::SetFileAttributesA(trusted.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const FileState filterBefore = StateOf(filter);
+    const FileState trustedBefore = StateOf(trusted);
+    FakeDriver driver;
+    driver.m_bNoDevice = true;
+    MessageBoxCatcher boxes;
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        PumpMessages(&dlg);
+        EXPECT_EQ(boxes.Shown().size(), 2u) << "told when the window has opened";
+        ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Can't read locked list from Veltrix driver!");
+    EXPECT_EQ(boxes.Shown()[1].text, "Can't read trusted list from Veltrix driver!");
+    EXPECT_TRUE(StateOf(filter) == filterBefore);
+    EXPECT_TRUE(StateOf(trusted) == trustedBefore);
 }
 
-TEST(ListFileWrite, AMoveThatFailsLeavesThePreviousFileAndNoTemporaryFile)
+// WM_ENDSESSION with TRUE: the session ends and the process with it, so the lists are saved
+// now; with FALSE the session goes on and nothing is written.
+class ListFilesAtSessionEnd : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ListFilesAtSessionEnd, AreWrittenOnlyWhenTheSessionReallyEnds)
+{
+    const bool ending = GetParam();
+    InstallFolder install("vtxE-endsession");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\Vtx\\a"};
+    driver.m_trusted = {"C:\\Vtx\\p.exe"};
+    MessageBoxCatcher boxes;
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        ::SendMessageA(hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        ::SendMessageA(hWnd, WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
+        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), ending ? "C:\\Vtx\\a\r\n" : "<missing>");
+        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")),
+                  ending ? "C:\\Vtx\\p.exe\r\n" : "<missing>");
+        EXPECT_TRUE(::IsWindow(hWnd));
+        ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(TrueAndFalse, ListFilesAtSessionEnd, ::testing::Bool());
+
+// The shell's dialogs may leave the current folder elsewhere (the open-file dialog does on
+// Windows, whatever its flags); the test moves it from inside the dialog, chosen or cancelled.
+TEST(ListFiles, TheShellDialogsLeaveTheInstallationFolderCurrentAndTheFilesGoThere)
+{
+    InstallFolder install("vtxE-curdir");
+    const std::string elsewhere = install.Make("Elsewhere", true);
+    install.Make("Elsewhere\\data", true);
+    const std::string folder = install.Make("Private", true);
+    const std::string program = install.Make("Programs\\p.exe");
+    InstallFolder::WriteFileBytes(program, "MZ");
+    const auto movingAway = [&](ShellDialogPlayer::Script script) {
+        return [&elsewhere, script](HWND dialog) {
+            ::SetCurrentDirectoryA(elsewhere.c_str());
+            script(dialog);
+        };
+    };
+    FakeDriver driver;
+    MessageBoxCatcher boxes;
+    ShellDialogPlayer shell({movingAway(ChooseInBrowser(folder)), movingAway(CancelShellDialog()),
+                             movingAway(ChooseInFileDialog(program)), movingAway(CancelShellDialog())});
+    std::vector<std::string> current;
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        for (int id : {IDC_ADD_LOCKED, IDC_ADD_LOCKED, IDC_ADD_TRUSTED, IDC_ADD_TRUSTED}) {
+            ClickButton(dlg, id);
+            char folderNow[MAX_PATH] = "";
+            ::GetCurrentDirectoryA(MAX_PATH, folderNow);
+            current.push_back(folderNow);
+        }
+        ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(shell.Played(), 4);
+    EXPECT_EQ(current, std::vector<std::string>(4, install.Path()));
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), folder + "\r\n");
+    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), program + "\r\n");
+    EXPECT_EQ(InstallFolder::ReadFileBytes(elsewhere + "\\data\\filter.txt"), "<missing>");
+}
+
+TEST(ListFileWrite, ASaveKeepsTheAttributesAndHardLinksOfTheFileItReplaces)
+{
+    InstallFolder install("vtxE-keep");
+    const std::string path = install.DataFile("filter.txt");
+    const std::string link = install.Path() + "\\filter-link.txt";
+    InstallFolder::WriteFileBytes(path, "C:\\previous\r\n");
+    ASSERT_TRUE(::CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+
+    ASSERT_TRUE(ReplaceFileContent(path.c_str(), "C:\\next\r\n"));
+    EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\next\r\n");
+    EXPECT_EQ(::GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(InstallFolder::ReadFileBytes(link), "C:\\previous\r\n") << "the other name is not taken away";
+    EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());
+}
+
+TEST(ListFileWrite, AReplaceThatFailsLeavesThePreviousFileAndNoTemporaryFile)
 {
     InstallFolder install("vtxE-busy");
     const std::string path = install.DataFile("filter.txt");
@@ -135,11 +266,11 @@ TEST(ListFileWrite, AMoveThatFailsLeavesThePreviousFileAndNoTemporaryFile)
     // Another program holds the file open and shares nothing.
     HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const BOOL replaced = ReplaceListFile(path.c_str(), "C:\\new\r\n");
+    const BOOL replaced = ReplaceFileContent(path.c_str(), "C:\\new\r\n");
     ::CloseHandle(held);
     EXPECT_FALSE(replaced);
     EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\previous\r\n");
-    EXPECT_FALSE(Exists(path + ".tmp"));
+    EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());
 }
 
 }  // namespace

@@ -76,6 +76,8 @@ public:
 
 std::unique_ptr<IEnumerationChannel> OpenFakeEnumeration()
 {
+    if (g_fake && g_fake->m_bNoDevice)
+        return nullptr;
     return std::make_unique<FakeEnumeration>();
 }
 

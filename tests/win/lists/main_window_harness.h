@@ -50,6 +50,8 @@ public:
     std::vector<PathRequest> m_requests;
     // Enumeration requests answered, by code.
     std::vector<uint32_t> m_enumerations;
+    // The device does not open: neither list can be read.
+    bool m_bNoDevice = false;
 };
 
 // The texts of a list view's column (0: the path, 1: the type name), in view order.

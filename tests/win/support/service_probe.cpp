@@ -2,11 +2,15 @@
 
 #include "vtx_process.h"
 
+#include "file_bytes.h"
+
 #include "driver/core/service_name.h"
 #include "driver/service_handle.h"
+#include "standin/driver/standin_modes.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -131,4 +135,45 @@ CVeltrixRestorer::~CVeltrixRestorer()
     if (QueryVeltrixState() != SERVICE_RUNNING || ReadInstallDir() != m_strInstallDir) {
         EXPECT_TRUE(RunInstaller(m_strInstallDir)) << "the service could not be put back";
     }
+}
+
+namespace {
+
+const char* const kListFiles[] = {"filter.txt", "TrustedPs.txt"};
+
+bool SetStandinMode(DWORD dwMode)
+{
+    if (dwMode == VTX_MODE_DEFAULT) {
+        const LSTATUS status = ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_STANDIN_MODE_VALUE);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    return ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_STANDIN_MODE_VALUE, REG_DWORD, &dwMode,
+                             sizeof dwMode) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+CStandinModeGuard::CStandinModeGuard(DWORD dwMode) : m_strData(ReadInstallDir() + "\\data\\")
+{
+    if (!BringVeltrixTo(SERVICE_STOPPED))
+        return;
+    for (size_t i = 0; i < std::size(kListFiles); ++i) {
+        const std::string path = m_strData + kListFiles[i];
+        m_savedFiles[i] = ReadWholeFile(path);
+        ::DeleteFileA(path.c_str());
+    }
+    m_bRunning = SetStandinMode(dwMode) && BringVeltrixTo(SERVICE_RUNNING);
+}
+
+CStandinModeGuard::~CStandinModeGuard()
+{
+    EXPECT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
+    for (size_t i = 0; i < std::size(kListFiles); ++i) {
+        if (m_savedFiles[i]) {
+            std::ofstream file(m_strData + kListFiles[i], std::ios::binary | std::ios::trunc);
+            file << *m_savedFiles[i];
+        }
+    }
+    EXPECT_TRUE(SetStandinMode(VTX_MODE_DEFAULT));
+    EXPECT_TRUE(BringVeltrixTo(SERVICE_RUNNING)) << "the stand-in driver was left stopped";
 }

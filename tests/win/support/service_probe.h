@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -48,4 +49,22 @@ public:
 
 private:
     std::string m_strInstallDir;
+};
+
+// Runs the stand-in driver in one of its misbehaving modes (standin/driver/standin_modes.h),
+// started with both lists empty: the list files it loads at start are put aside meanwhile. When
+// the object goes, the files come back and the driver runs again as it did, in its default mode.
+class CStandinModeGuard {
+public:
+    explicit CStandinModeGuard(DWORD dwMode);
+    ~CStandinModeGuard();
+    CStandinModeGuard(const CStandinModeGuard&) = delete;
+    CStandinModeGuard& operator=(const CStandinModeGuard&) = delete;
+
+    bool Running() const { return m_bRunning; }
+
+private:
+    std::string m_strData;
+    std::optional<std::string> m_savedFiles[2];
+    bool m_bRunning = false;
 };
