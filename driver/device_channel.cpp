@@ -55,8 +55,9 @@ BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>
     CDeviceEnumeration channel;
     if (!channel.IsOpen())
         return FALSE;
-    return EnumerateList(channel, code, [&](const char* path) {
+    EnumerateList(channel, code, [&](const char* path) {
         onEntry(path);
         return true;
     });
+    return TRUE;
 }

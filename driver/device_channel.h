@@ -50,6 +50,6 @@ private:
 };
 
 // One enumeration exchange with IOCTL_LOCK_ENUM or IOCTL_TRUST_ENUM, handing each entry's ANSI
-// path to onEntry in the driver's order. FALSE when the device could not be opened or the list
-// could not be read whole.
+// path to onEntry in the driver's order, skipping entries that yield no path. FALSE when the
+// device could not be opened.
 BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>& onEntry);
