@@ -191,8 +191,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The files round-trip byte for byte.
         MisbehaviourCase{"NamesCountTheirNul", VTX_MODE_NAME_COUNTS_NUL, kThree, kOne, kThree, kOne, false, false},
-        // The second entry comes back without a name: no phantom copy of the first.
-        MisbehaviourCase{"ShortAnswers", VTX_MODE_SHORT_ANSWERS, kThree, kOne, {kThree[0], kThree[2]}, kOne, true, false},
+        // The second entry comes back without a name: no phantom copy of the first, which the
+        // trusted view would show twice.
+        MisbehaviourCase{"ShortAnswers", VTX_MODE_SHORT_ANSWERS, kThree, kThree, {kThree[0], kThree[2]},
+                         {kThree[0], kThree[2]}, true, true},
         MisbehaviourCase{"FailureAfterMore", VTX_MODE_FAIL_AFTER_MORE, kThree, kOne, {kThree[0], kThree[1]}, kOne, true,
                          false},
         // Stopped at the bound; the empty trusted list fails its first request and is read whole.
