@@ -3,7 +3,7 @@
 #include "vtx_process.h"
 
 #include "driver/core/service_name.h"
-#include "driver/service_handle.h"
+#include "framework/handle.h"
 
 #include <gtest/gtest.h>
 
