@@ -19,7 +19,6 @@ public:
     COleDropTarget* m_pDropTarget = nullptr;
 
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // The wrapper object that subclassed this window, if any.
     static CWnd* FromHandlePermanent(HWND hWnd);
@@ -27,7 +26,6 @@ public:
     // Routes the window's messages through this object's message map; the window's previous
     // procedure becomes the default. Undone when the window is destroyed.
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
 
     // Keyboard and mouse messages pass here before they are dispatched; TRUE means handled.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
@@ -78,9 +76,6 @@ protected:
 
     // Dispatches one message: the map's handler, or else the previous procedure.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-
-    // Called after the window is gone and the object is detached from it.
-    virtual void PostNcDestroy() {}
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
