@@ -39,11 +39,13 @@ public:
         m_handle = Handle();
         return handle;
     }
-    void Close()
+    // FALSE when the system reports that closing failed (for a file: its data may not have
+    // reached the disk); TRUE also when nothing was held.
+    BOOL Close()
     {
-        if (Policy::IsValid(m_handle))
-            Policy::Close(m_handle);
+        const BOOL closed = Policy::IsValid(m_handle) ? Policy::Close(m_handle) : TRUE;
         m_handle = Handle();
+        return closed;
     }
     Handle* Put()
     {
@@ -60,30 +62,34 @@ namespace handle_policy {
 struct Kernel {
     using Handle = HANDLE;
     static bool IsValid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { ::CloseHandle(h); }
+    static BOOL Close(HANDLE h) { return ::CloseHandle(h); }
 };
 struct Service {
     using Handle = SC_HANDLE;
     static bool IsValid(SC_HANDLE h) { return h != nullptr; }
-    static void Close(SC_HANDLE h) { ::CloseServiceHandle(h); }
+    static BOOL Close(SC_HANDLE h) { return ::CloseServiceHandle(h); }
 };
 struct RegKey {
     using Handle = HKEY;
     static bool IsValid(HKEY h) { return h != nullptr; }
-    static void Close(HKEY h) { ::RegCloseKey(h); }
+    static BOOL Close(HKEY h) { return ::RegCloseKey(h) == ERROR_SUCCESS; }
 };
 // A cursor loaded as an unshared copy (LoadImage without LR_SHARED); a shared one is never owned.
 struct Cursor {
     using Handle = HCURSOR;
     static bool IsValid(HCURSOR h) { return h != nullptr; }
-    static void Close(HCURSOR h) { ::DestroyCursor(h); }
+    static BOOL Close(HCURSOR h) { return ::DestroyCursor(h); }
 };
 // Memory that the shell or COM hands out from the task allocator.
 template <class T>
 struct TaskMemory {
     using Handle = T*;
     static bool IsValid(T* p) { return p != nullptr; }
-    static void Close(T* p) { ::CoTaskMemFree(p); }
+    static BOOL Close(T* p)
+    {
+        ::CoTaskMemFree(p);
+        return TRUE;
+    }
 };
 }  // namespace handle_policy
 
