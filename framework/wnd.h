@@ -43,9 +43,6 @@ public:
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     void GetWindowText(CString& text) const;
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
-    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
@@ -61,7 +58,6 @@ public:
                                                    reinterpret_cast<LPARAM>(hIcon)));
     }
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) { return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr); }
-    BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
     int MessageBox(const char* text, const char* caption, UINT type) const
     {
         return ::MessageBoxA(m_hWnd, text, caption, type);
