@@ -7,58 +7,6 @@
 
 namespace {
 
-// A device context of the whole window, released on every path.
-class CWindowDC {
-public:
-    explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
-    ~CWindowDC()
-    {
-        if (m_hDC)
-            ::ReleaseDC(m_hWnd, m_hDC);
-    }
-    CWindowDC(const CWindowDC&) = delete;
-    CWindowDC& operator=(const CWindowDC&) = delete;
-    operator HDC() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-};
-
-// The paint context of one WM_PAINT.
-class CPaintContext {
-public:
-    explicit CPaintContext(HWND hWnd) : m_hWnd(hWnd), m_hDC(::BeginPaint(hWnd, &m_ps)) {}
-    ~CPaintContext() { ::EndPaint(m_hWnd, &m_ps); }
-    CPaintContext(const CPaintContext&) = delete;
-    CPaintContext& operator=(const CPaintContext&) = delete;
-    operator HDC() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    PAINTSTRUCT m_ps{};
-    HDC m_hDC;
-};
-
-// Selects a font into a context for one scope and puts the previous one back. A null font
-// (no parent to derive it from) leaves the context as it is.
-class CSelectFont {
-public:
-    CSelectFont(HDC hDC, HFONT hFont)
-        : m_hDC(hDC), m_hOld(hDC && hFont ? ::SelectObject(hDC, hFont) : nullptr) {}
-    ~CSelectFont()
-    {
-        if (m_hOld)
-            ::SelectObject(m_hDC, m_hOld);
-    }
-    CSelectFont(const CSelectFont&) = delete;
-    CSelectFont& operator=(const CSelectFont&) = delete;
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_hOld;
-};
-
 // The underlined copy of a font. A window without a font of its own (WM_GETFONT yields none,
 // or WM_SETFONT passes none) gets the default GUI font as its base.
 BOOL CreateUnderlinedFont(CFont& font, HFONT hBase)
@@ -98,14 +46,6 @@ const MessageEntry CHyperLink::messageEntries[] = {
 };
 const MessageMap CHyperLink::messageMap{&CWnd::messageMap, messageEntries};
 
-CHyperLink::~CHyperLink()
-{
-    // The cursor was loaded as this object's own copy (not shared), so it is destroyed here;
-    // m_font deletes its font itself, before the CWnd base lets go of the window.
-    if (m_hLinkCursor)
-        ::DestroyCursor(m_hLinkCursor);
-}
-
 CFont* CHyperLink::GetLinkFont()
 {
     if (m_font.m_hObject)
@@ -120,16 +60,16 @@ CFont* CHyperLink::GetLinkFont()
 
 void CHyperLink::RecalcTextRect(BOOL bInvalidate)
 {
-    CWindowDC dc(m_hWnd);
+    CClientDC dc(m_hWnd);
     const DWORD style = GetStyle();
-    CSelectFont font(dc, *GetLinkFont());
+    CSelectObject font(dc.Get(), *GetLinkFont());
     RECT client;
     GetClientRect(&client);
     CString text;
     GetWindowText(text);
 
     SIZE extent{0, 0};
-    ::GetTextExtentPoint32A(dc, text, text.GetLength(), &extent);
+    ::GetTextExtentPoint32A(dc.Get(), text, text.GetLength(), &extent);
 
     LONG left, right;
     if (style & SS_CENTER) {
@@ -187,7 +127,7 @@ LRESULT CHyperLink::OnSetText(WPARAM, LPARAM)
 
 void CHyperLink::OnPaint()
 {
-    CPaintContext dc(m_hWnd);
+    CPaintDC dc(m_hWnd);
     if (IsEmpty(m_rcText))
         RecalcTextRect(FALSE);
 
@@ -196,17 +136,17 @@ void CHyperLink::OnPaint()
     RECT client;
     GetClientRect(&client);
     {
-        CSelectFont font(dc, *GetLinkFont());
-        const COLORREF oldBk = ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-        const COLORREF oldText = ::SetTextColor(dc, m_crLinkColor);
-        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+        CSelectObject font(dc.Get(), *GetLinkFont());
+        const COLORREF oldBk = ::SetBkColor(dc.Get(), ::GetSysColor(COLOR_BTNFACE));
+        const COLORREF oldText = ::SetTextColor(dc.Get(), m_crLinkColor);
+        ::FillRect(dc.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
         RECT textRect = m_rcText;
-        ::DrawTextA(dc, text, text.GetLength(), &textRect, DT_SINGLELINE | DT_NOPREFIX);
-        ::SetTextColor(dc, oldText);
-        ::SetBkColor(dc, oldBk);
+        ::DrawTextA(dc.Get(), text, text.GetLength(), &textRect, DT_SINGLELINE | DT_NOPREFIX);
+        ::SetTextColor(dc.Get(), oldText);
+        ::SetBkColor(dc.Get(), oldBk);
     }
     if (::GetFocus() == m_hWnd)
-        ::DrawFocusRect(dc, &m_rcText);
+        ::DrawFocusRect(dc.Get(), &m_rcText);
 }
 
 BOOL CHyperLink::OnSetCursor(HWND hWnd, UINT, UINT)
@@ -215,12 +155,12 @@ BOOL CHyperLink::OnSetCursor(HWND hWnd, UINT, UINT)
     ::GetCursorPos(&point);
     ScreenToClient(&point);
     if (hWnd == m_hWnd && ::PtInRect(&m_rcText, point)) {
-        // An unshared copy, so that the destructor may destroy it.
+        // An unshared copy, so that its owner may destroy it.
         if (!m_hLinkCursor)
-            m_hLinkCursor = static_cast<HCURSOR>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_LINK_CURSOR),
-                                                              IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+            m_hLinkCursor.Attach(static_cast<HCURSOR>(::LoadImageA(
+                AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_LINK_CURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
         if (m_hLinkCursor) {
-            ::SetCursor(m_hLinkCursor);
+            ::SetCursor(m_hLinkCursor.Get());
             return TRUE;
         }
     }
@@ -241,8 +181,8 @@ LRESULT CHyperLink::OnNcHitTest(POINT point)
 void CHyperLink::ToggleFocusRect()
 {
     // Drawn by inversion: the same call draws the rectangle and takes it away.
-    CWindowDC dc(m_hWnd);
-    ::DrawFocusRect(dc, &m_rcText);
+    CClientDC dc(m_hWnd);
+    ::DrawFocusRect(dc.Get(), &m_rcText);
 }
 
 void CHyperLink::OnSetFocus(HWND)

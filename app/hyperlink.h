@@ -4,12 +4,12 @@
 #pragma once
 
 #include "framework/gdi.h"
+#include "framework/handle.h"
 #include "framework/wnd.h"
 
 class CHyperLink : public CWnd {
 public:
     CHyperLink() = default;
-    ~CHyperLink() override;
 
     // The underlined font the text is drawn in, made from the parent's font on first use.
     CFont* GetLinkFont();
@@ -41,7 +41,8 @@ protected:
     COLORREF m_crLinkColor = RGB(0, 0, 255);
     CFont m_font;
     RECT m_rcText = {0, 0, 0, 0};  // client coordinates; all zero until first measured
-    HCURSOR m_hLinkCursor = nullptr;
+    // Declared last: the cursor goes first, then the font, before the CWnd base lets go.
+    CCursorHandle m_hLinkCursor;  // the hand cursor, loaded on first use
 
 private:
     void ToggleFocusRect();

@@ -3,6 +3,7 @@
 #include "app/core/install_dir.h"
 #include "app/veltrix_dlg.h"
 #include "driver/service_routines.h"
+#include "framework/handle.h"
 #include "password/login_dlg.h"
 
 // Constructed in this order before InitInstance runs, destroyed in reverse order at exit.
@@ -14,26 +15,16 @@ UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_
 namespace {
 const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 
-class CRegKey {
-public:
-    ~CRegKey()
-    {
-        if (m_hKey)
-            ::RegCloseKey(m_hKey);
-    }
-    HKEY m_hKey = nullptr;
-};
-
 // The installation folder that the installer wrote to the service's key.
 BOOL ReadInstallDir(CString& folder)
 {
     CRegKey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_ALL_ACCESS, &key.m_hKey) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, kServiceKey, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return FALSE;
     char data[kInstallDirValueBytes] = {};
     DWORD type = 0;
     DWORD size = sizeof data;
-    if (::RegQueryValueExA(key.m_hKey, "vtxapp", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+    if (::RegQueryValueExA(key.Get(), "vtxapp", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
         ERROR_SUCCESS)
         return FALSE;
     const std::optional<std::string> value = InstallDirFromValue(data, size);

@@ -14,22 +14,6 @@ const char kHelpFile[] = "VeltrixHelp.chm";
 // The last keyboard message as the older headers define WM_KEYLAST (before WM_UNICHAR).
 constexpr UINT kKeyLast = 0x0108;
 
-// The paint context of one WM_PAINT, ended on every path.
-class CPaintContext {
-public:
-    explicit CPaintContext(HWND hWnd) : m_hWnd(hWnd), m_hDC(::BeginPaint(hWnd, &m_paint)) {}
-    ~CPaintContext() { ::EndPaint(m_hWnd, &m_paint); }
-    CPaintContext(const CPaintContext&) = delete;
-    CPaintContext& operator=(const CPaintContext&) = delete;
-
-    HDC Get() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    PAINTSTRUCT m_paint{};
-    HDC m_hDC;
-};
-
 // A separator and then the command, when its string resource has a text.
 void AppendSystemMenuCommand(HMENU hMenu, UINT nStringID, UINT nCommandID)
 {
@@ -76,7 +60,6 @@ CVeltrixDlg::CVeltrixDlg(CWnd* pParent)
       m_listTrusted(TRUE),
       m_listLocked(FALSE),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP))),
-      m_hHelpProcess(nullptr),
       m_bTrustedActive(FALSE),
       m_hAccel(nullptr),
       m_bLockedIncomplete(FALSE),
@@ -84,12 +67,8 @@ CVeltrixDlg::CVeltrixDlg(CWnd* pParent)
 {
 }
 
-CVeltrixDlg::~CVeltrixDlg()
-{
-    // Only the handle goes: a viewer still open when the window has gone stays open.
-    if (m_hHelpProcess)
-        ::CloseHandle(m_hHelpProcess);
-}
+// Only the help viewer's handle goes with the window: a viewer still open stays open.
+CVeltrixDlg::~CVeltrixDlg() = default;
 
 void CVeltrixDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -136,7 +115,7 @@ void CVeltrixDlg::OnPaint()
         Default();
         return;
     }
-    CPaintContext dc(m_hWnd);
+    CPaintDC dc(m_hWnd);
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()));
     const int cxIcon = ::GetSystemMetrics(SM_CXICON);
     const int cyIcon = ::GetSystemMetrics(SM_CYICON);
@@ -162,9 +141,7 @@ void CVeltrixDlg::OnHelpButton()
     info.nShow = SW_SHOWDEFAULT;
     const BOOL started = ::ShellExecuteExA(&info);
     // The viewer started before keeps running; only its handle is let go.
-    if (m_hHelpProcess)
-        ::CloseHandle(m_hHelpProcess);
-    m_hHelpProcess = started ? info.hProcess : nullptr;
+    m_hHelpProcess.Attach(started ? info.hProcess : nullptr);
 }
 
 void CVeltrixDlg::OnChangePasswordButton()
@@ -177,7 +154,7 @@ void CVeltrixDlg::EndHelpViewer()
 {
     // The viewer may have ended already; then there is nothing to do.
     if (m_hHelpProcess)
-        ::TerminateProcess(m_hHelpProcess, 0);
+        ::TerminateProcess(m_hHelpProcess.Get(), 0);
 }
 
 void CVeltrixDlg::OnClose()

@@ -5,6 +5,7 @@
 
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "framework/handle.h"
 #include "lists/file_list_ctrl.h"
 
 // Posted to itself when the window has opened, to tell of lists the driver did not give whole.
@@ -72,7 +73,7 @@ protected:
     CFileListCtrl m_listLocked;
     HICON m_hIcon;
     CImageList m_imageList;     // the shell's system image list, shared by both views
-    HANDLE m_hHelpProcess;      // the help viewer started last; owned, closed when replaced
+    CHandle m_hHelpProcess;     // the help viewer started last; closed when replaced
     BOOL m_bTrustedActive;      // the list that the menu commands and accelerators act on
     HACCEL m_hAccel;
     // The driver's list could not be read whole: its view is only part of it, and its file,

@@ -12,8 +12,8 @@ HANDLE OpenVeltrixDevice()
 
 BOOL SendPathRequest(const char* path, DWORD code)
 {
-    CDeviceHandle device(OpenVeltrixDevice());
-    if (!device.IsValid())
+    const CHandle device(OpenVeltrixDevice());
+    if (!device)
         return FALSE;
     // The NUL is converted too (source length -1), so n counts it; 0 means the path did not fit
     // the 260 code units or holds bytes invalid in the ANSI code page, and nothing is sent.
@@ -31,7 +31,7 @@ CDeviceEnumeration::CDeviceEnumeration() : m_device(OpenVeltrixDevice()) {}
 
 bool CDeviceEnumeration::Request(uint32_t code, LIST_ENUM_RECORD& record)
 {
-    if (!m_device.IsValid())
+    if (!m_device)
         return false;
     // The byte count returned is not looked at: a successful answer carries one whole record.
     DWORD returned = 0;

@@ -3,27 +3,9 @@
 #pragma once
 
 #include "driver/core/enumeration.h"
+#include "framework/handle.h"
 
 #include <windows.h>
-
-// Owns a device handle and closes it when it goes.
-class CDeviceHandle {
-public:
-    explicit CDeviceHandle(HANDLE hDevice) : m_hDevice(hDevice) {}
-    ~CDeviceHandle()
-    {
-        if (m_hDevice != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_hDevice);
-    }
-    CDeviceHandle(const CDeviceHandle&) = delete;
-    CDeviceHandle& operator=(const CDeviceHandle&) = delete;
-
-    HANDLE Get() const { return m_hDevice; }
-    bool IsValid() const { return m_hDevice != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_hDevice;
-};
 
 // Opens the device as every use of the channel does: read and write, no sharing, synchronous.
 HANDLE OpenVeltrixDevice();
@@ -40,13 +22,13 @@ public:
     CDeviceEnumeration();
 
     // FALSE when the device could not be opened (no driver): every request then fails.
-    BOOL IsOpen() const { return m_device.IsValid(); }
+    BOOL IsOpen() const { return static_cast<bool>(m_device); }
 
     bool Request(uint32_t code, LIST_ENUM_RECORD& record) override;
     int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override;
 
 private:
-    CDeviceHandle m_device;
+    CHandle m_device;
 };
 
 // One enumeration exchange with IOCTL_LOCK_ENUM or IOCTL_TRUST_ENUM, handing each entry's ANSI

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "driver/core/service_polling.h"
-#include "driver/service_handle.h"
+#include "framework/handle.h"
 
 class CServiceManager final : public IServiceManager {
 public:

@@ -29,17 +29,20 @@ BOOL CStopProgressDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_progress.SetRange32(0, 100);
     SetTimer(kStepTimer, kStepMilliseconds);
-    if (!AfxBeginThread(&CStopProgressDlg::StopThreadProc, this))
+    // The worker is given the window's handle, never this object: it posts its result there
+    // only while that window still exists.
+    if (!AfxBeginThread(&CStopProgressDlg::StopThreadProc, m_hWnd))
         PostMessage(WM_STOP_DONE, FALSE, 0);  // no worker: nothing was stopped
     return TRUE;
 }
 
 UINT __cdecl CStopProgressDlg::StopThreadProc(LPVOID pParam)
 {
-    auto* dlg = static_cast<CStopProgressDlg*>(pParam);
+    const HWND hWnd = static_cast<HWND>(pParam);
     const BOOL stopped = s_pfnStopService();
     // Posted, never sent: the worker does not wait for the user-interface thread.
-    ::PostMessageA(dlg->m_hWnd, WM_STOP_DONE, static_cast<WPARAM>(stopped), 0);
+    if (::IsWindow(hWnd))
+        ::PostMessageA(hWnd, WM_STOP_DONE, static_cast<WPARAM>(stopped), 0);
     return 0;
 }
 

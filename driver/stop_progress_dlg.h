@@ -22,8 +22,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    // The worker posts to this dialog when it ends, so the dialog must outlive it: OK and
-    // Cancel (Enter, Escape) are ignored until the stop is done.
+    // The dialog closes only with the stop's result: OK and Cancel (Enter, Escape) are ignored
+    // until the stop is done.
     void OnOK() override;
     void OnCancel() override;
 

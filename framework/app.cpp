@@ -56,7 +56,7 @@ int AfxWinMain(HINSTANCE hInstance)
     app->m_hInstance = hInstance;
     try {
         app->InitInstance();
-        return app->ExitInstance();
+        return 0;
     } catch (...) {
         return 1;
     }

@@ -14,7 +14,6 @@ public:
 
     // FALSE ends the program at once; there is no message loop of the application's own.
     virtual BOOL InitInstance() { return FALSE; }
-    virtual int ExitInstance() { return 0; }
 
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
@@ -25,13 +24,13 @@ CWnd* AfxGetMainWnd();
 // The module that holds the dialog templates and other resources: the executable.
 HINSTANCE AfxGetResourceHandle();
 
-// Runs the application object: InitInstance, then ExitInstance. The program's WinMain.
+// Runs the application object's InitInstance; the process then ends with 0. The program's WinMain.
 int AfxWinMain(HINSTANCE hInstance);
 
 // COM and OLE for the user-interface thread (drop targets, shell links).
 BOOL AfxOleInit();
-// The program hosts no ActiveX controls, so there is no container support to switch on; the
-// call stays so that start-up reads in its usual order.
+// This framework hosts no ActiveX controls, so there is no container support to switch on; the
+// call exists so that an application's start-up reads in its usual order.
 inline void AfxEnableControlContainer() {}
 
 typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);

@@ -11,6 +11,16 @@ public:
     CComPtr(const CComPtr&) = delete;
     CComPtr& operator=(const CComPtr&) = delete;
 
+    // Holds its own reference to p (or nothing), letting go of the one held before.
+    CComPtr& operator=(T* p)
+    {
+        if (p)
+            p->AddRef();
+        Release();
+        m_p = p;
+        return *this;
+    }
+
     T* operator->() const { return m_p; }
     operator T*() const { return m_p; }
     T* Get() const { return m_p; }

@@ -1,4 +1,5 @@
-// CString: the ANSI string of the program's classes. Portable: the core uses it too.
+// CString: an ANSI string in MFC's shape. Portable (no <windows.h>), so code without windows may
+// use it too.
 #pragma once
 
 #include <string>
@@ -13,7 +14,6 @@ public:
     const char* GetString() const { return m_str.c_str(); }
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
-    void Empty() { m_str.clear(); }
 
     CString& operator=(const char* text);
     CString& operator+=(const char* text);

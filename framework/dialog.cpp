@@ -87,7 +87,7 @@ HWND CDialog::OwnerForModal() const
 {
     if (m_pParentWnd)
         return m_pParentWnd->m_hWnd;
-    // Without a parent, the program's main window owns the dialog while it exists.
+    // Without a parent, the application's main window owns the dialog while it exists.
     CWnd* main = AfxGetMainWnd();
     return main && main != this ? main->m_hWnd : nullptr;
 }

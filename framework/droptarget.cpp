@@ -11,6 +11,21 @@ DROPEFFECT AllowedEffect(DROPEFFECT effect, DWORD dwAllowed)
     return (wanted & dwAllowed) == wanted ? effect : DROPEFFECT_NONE;
 }
 
+// No exception may unwind into OLE: an entry point whose handler throws fails the call with no
+// effect, and the drag's data object is let go as at the drag's end.
+template <class Call>
+HRESULT Guarded(CComPtr<IDataObject>& dataObject, DWORD* pdwEffect, Call&& call) noexcept
+{
+    try {
+        return call();
+    } catch (...) {
+        dataObject.Release();
+        if (pdwEffect)
+            *pdwEffect = DROPEFFECT_NONE;
+        return E_UNEXPECTED;
+    }
+}
+
 }  // namespace
 
 COleDropTarget::COleDropTarget() : m_xDropTarget(*this) {}
@@ -34,7 +49,7 @@ BOOL COleDropTarget::Register(CWnd* pWnd)
 
 void COleDropTarget::Revoke()
 {
-    HoldDataObject(nullptr);
+    m_pDataObject.Release();
     if (!m_hWndRegistered)
         return;
     // OLE lets go of its references to the interface here.
@@ -55,11 +70,6 @@ DROPEFFECT COleDropTarget::OnDragOver(CWnd*, IDataObject*, DWORD, POINT)
     return DROPEFFECT_NONE;
 }
 
-DROPEFFECT COleDropTarget::OnDropEx(CWnd*, IDataObject*, DROPEFFECT, DROPEFFECT, POINT)
-{
-    return static_cast<DROPEFFECT>(-1);
-}
-
 BOOL COleDropTarget::OnDrop(CWnd*, IDataObject*, DROPEFFECT, POINT)
 {
     return FALSE;
@@ -67,25 +77,11 @@ BOOL COleDropTarget::OnDrop(CWnd*, IDataObject*, DROPEFFECT, POINT)
 
 void COleDropTarget::OnDragLeave(CWnd*) {}
 
-DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, POINT)
-{
-    return DROPEFFECT_NONE;
-}
-
 POINT COleDropTarget::ToClient(POINTL pt) const
 {
     POINT point{pt.x, pt.y};
     ::ScreenToClient(m_hWndRegistered, &point);
     return point;
-}
-
-void COleDropTarget::HoldDataObject(IDataObject* pDataObject)
-{
-    if (pDataObject)
-        pDataObject->AddRef();
-    if (m_pDataObject)
-        m_pDataObject->Release();
-    m_pDataObject = pDataObject;
 }
 
 HRESULT COleDropTarget::XDropTarget::QueryInterface(REFIID iid, void** ppv)
@@ -117,13 +113,13 @@ HRESULT COleDropTarget::XDropTarget::DragEnter(IDataObject* pDataObject, DWORD g
 {
     if (!pdwEffect || !pDataObject)
         return E_INVALIDARG;
-    m_owner.HoldDataObject(pDataObject);
-    const POINT point = m_owner.ToClient(pt);
-    DROPEFFECT effect = m_owner.OnDragScroll(m_owner.m_pWnd, grfKeyState, point);
-    if (!(effect & DROPEFFECT_SCROLL))
-        effect = m_owner.OnDragEnter(m_owner.m_pWnd, pDataObject, grfKeyState, point);
-    *pdwEffect = AllowedEffect(effect, *pdwEffect);
-    return S_OK;
+    return Guarded(m_owner.m_pDataObject, pdwEffect, [&] {
+        m_owner.m_pDataObject = pDataObject;
+        const DROPEFFECT effect =
+            m_owner.OnDragEnter(m_owner.m_pWnd, pDataObject, grfKeyState, m_owner.ToClient(pt));
+        *pdwEffect = AllowedEffect(effect, *pdwEffect);
+        return S_OK;
+    });
 }
 
 HRESULT COleDropTarget::XDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
@@ -134,19 +130,21 @@ HRESULT COleDropTarget::XDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWOR
         *pdwEffect = DROPEFFECT_NONE;
         return S_OK;
     }
-    const POINT point = m_owner.ToClient(pt);
-    DROPEFFECT effect = m_owner.OnDragScroll(m_owner.m_pWnd, grfKeyState, point);
-    if (!(effect & DROPEFFECT_SCROLL))
-        effect = m_owner.OnDragOver(m_owner.m_pWnd, m_owner.m_pDataObject, grfKeyState, point);
-    *pdwEffect = AllowedEffect(effect, *pdwEffect);
-    return S_OK;
+    return Guarded(m_owner.m_pDataObject, pdwEffect, [&] {
+        const DROPEFFECT effect =
+            m_owner.OnDragOver(m_owner.m_pWnd, m_owner.m_pDataObject, grfKeyState, m_owner.ToClient(pt));
+        *pdwEffect = AllowedEffect(effect, *pdwEffect);
+        return S_OK;
+    });
 }
 
 HRESULT COleDropTarget::XDropTarget::DragLeave()
 {
-    m_owner.OnDragLeave(m_owner.m_pWnd);
-    m_owner.HoldDataObject(nullptr);
-    return S_OK;
+    return Guarded(m_owner.m_pDataObject, nullptr, [&] {
+        m_owner.OnDragLeave(m_owner.m_pWnd);
+        m_owner.m_pDataObject.Release();
+        return S_OK;
+    });
 }
 
 HRESULT COleDropTarget::XDropTarget::Drop(IDataObject* pDataObject, DWORD grfKeyState, POINTL pt,
@@ -154,21 +152,20 @@ HRESULT COleDropTarget::XDropTarget::Drop(IDataObject* pDataObject, DWORD grfKey
 {
     if (!pdwEffect || !pDataObject)
         return E_INVALIDARG;
-    const POINT point = m_owner.ToClient(pt);
-    CWnd* pWnd = m_owner.m_pWnd;
-    // The drop is asked once more whether it is wanted, so that a drop the target refuses never
-    // reaches OnDrop.
-    DROPEFFECT effect = AllowedEffect(m_owner.OnDragOver(pWnd, pDataObject, grfKeyState, point), *pdwEffect);
-    const DROPEFFECT result = m_owner.OnDropEx(pWnd, pDataObject, effect, *pdwEffect, point);
-    if (result != static_cast<DROPEFFECT>(-1)) {
-        effect = result;
-    } else if (effect != DROPEFFECT_NONE) {
-        if (!m_owner.OnDrop(pWnd, pDataObject, effect, point))
-            effect = DROPEFFECT_NONE;
-    } else {
-        m_owner.OnDragLeave(pWnd);
-    }
-    m_owner.HoldDataObject(nullptr);
-    *pdwEffect = effect;
-    return S_OK;
+    return Guarded(m_owner.m_pDataObject, pdwEffect, [&] {
+        const POINT point = m_owner.ToClient(pt);
+        CWnd* pWnd = m_owner.m_pWnd;
+        // The drop is asked once more whether it is wanted, so that a drop the target refuses
+        // never reaches OnDrop.
+        DROPEFFECT effect = AllowedEffect(m_owner.OnDragOver(pWnd, pDataObject, grfKeyState, point), *pdwEffect);
+        if (effect != DROPEFFECT_NONE) {
+            if (!m_owner.OnDrop(pWnd, pDataObject, effect, point))
+                effect = DROPEFFECT_NONE;
+        } else {
+            m_owner.OnDragLeave(pWnd);
+        }
+        m_owner.m_pDataObject.Release();
+        *pdwEffect = effect;
+        return S_OK;
+    });
 }

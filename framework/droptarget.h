@@ -3,6 +3,8 @@
 // OLE's references keep nothing alive and free nothing.
 #pragma once
 
+#include "framework/comptr.h"
+
 #include <ole2.h>
 
 class CWnd;
@@ -28,14 +30,8 @@ public:
 
     virtual DROPEFFECT OnDragEnter(CWnd* pWnd, IDataObject* pDataObject, DWORD dwKeyState, POINT point);
     virtual DROPEFFECT OnDragOver(CWnd* pWnd, IDataObject* pDataObject, DWORD dwKeyState, POINT point);
-    // A drop handled in one step; (DROPEFFECT)-1 to let OnDrop handle it.
-    virtual DROPEFFECT OnDropEx(CWnd* pWnd, IDataObject* pDataObject, DROPEFFECT dropDefault,
-                                DROPEFFECT dropList, POINT point);
     virtual BOOL OnDrop(CWnd* pWnd, IDataObject* pDataObject, DROPEFFECT dropEffect, POINT point);
     virtual void OnDragLeave(CWnd* pWnd);
-    // A chance to scroll the window while the cursor rests near its edge; an effect with
-    // DROPEFFECT_SCROLL answers the drag by itself.
-    virtual DROPEFFECT OnDragScroll(CWnd* pWnd, DWORD dwKeyState, POINT point);
 
 private:
     class XDropTarget : public IDropTarget {
@@ -57,11 +53,10 @@ private:
     };
 
     POINT ToClient(POINTL pt) const;
-    // The data object of the drag in progress, held from DragEnter until DragLeave or Drop.
-    void HoldDataObject(IDataObject* pDataObject);
 
     XDropTarget m_xDropTarget;
     CWnd* m_pWnd = nullptr;
     HWND m_hWndRegistered = nullptr;
-    IDataObject* m_pDataObject = nullptr;
+    // The data object of the drag in progress, held from DragEnter until DragLeave or Drop.
+    CComPtr<IDataObject> m_pDataObject;
 };

@@ -1,5 +1,7 @@
 #include "framework/file_replace.h"
 
+#include "framework/handle.h"
+
 namespace {
 
 // The folder part of path, "." for a bare file name.
@@ -15,18 +17,18 @@ std::string FolderOf(const char* path)
 // Writes content into the empty file at path and flushes it to the disk.
 BOOL WriteWholeFile(const char* path, const std::string& content)
 {
-    const HANDLE hFile = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    CHandle file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    if (!file)
         return FALSE;
     DWORD written = 0;
     BOOL complete = content.empty() ||
-                    (::WriteFile(hFile, content.data(), static_cast<DWORD>(content.size()), &written,
+                    (::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written,
                                  nullptr) &&
                      written == content.size());
-    complete = complete && ::FlushFileBuffers(hFile);
+    complete = complete && ::FlushFileBuffers(file.Get());
     // A close that fails may have lost the data on its way to the disk.
-    return ::CloseHandle(hFile) && complete;
+    return file.Close() && complete;
 }
 
 // The attributes of the replaced file that the new one takes over. ReplaceFile does so on
@@ -38,12 +40,9 @@ constexpr DWORD kKeptAttributes =
 // can succeed, and Wine's ReplaceFile, trying, leaves a file of its own behind.
 BOOL CanBeRenamed(const char* path)
 {
-    const HANDLE hFile = ::CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    ::CloseHandle(hFile);
-    return TRUE;
+    const CHandle file(::CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    return file || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // Moves the written temporary file over path. ReplaceFile keeps the replaced file's attributes,

@@ -1,11 +1,11 @@
 // Message maps: one const table per window class that reads like a command table.
 //
-//   const MessageEntry CVeltrixDlg::messageEntries[] = {
-//       OnWm<WM_PAINT, &CVeltrixDlg::OnPaint>(),
-//       OnCommand<&CVeltrixDlg::OnAddLocked>(IDC_ADD_LOCKED),
-//       OnNotify<&CVeltrixDlg::OnRClickLocked>(NM_RCLICK, IDC_LOCKED_LIST),
+//   const MessageEntry CSampleDlg::messageEntries[] = {
+//       OnWm<WM_PAINT, &CSampleDlg::OnPaint>(),
+//       OnCommand<&CSampleDlg::OnApply>(IDC_APPLY),
+//       OnNotify<&CSampleDlg::OnRClickItems>(NM_RCLICK, IDC_ITEMS),
 //   };
-//   const MessageMap CVeltrixDlg::messageMap{&CDialog::messageMap, messageEntries};
+//   const MessageMap CSampleDlg::messageMap{&CDialog::messageMap, messageEntries};
 //
 // The entries are a static member so that the handlers, often protected, may be named there.
 //
@@ -58,7 +58,7 @@ template <auto F> using ClassOf = typename MemberOf<decltype(F)>::Class;
 // with the framework's conventional handler signature.
 template <UINT Msg> struct MessageCracker;
 
-#define VTX_CRACKER(MSG, SIGNATURE, CALL)                                                        \
+#define MSGMAP_CRACKER(MSG, SIGNATURE, CALL)                                                     \
     template <> struct MessageCracker<MSG> {                                                     \
         template <class T> using Handler = SIGNATURE;                                            \
         template <class T, Handler<T> F> static LRESULT Call(T& t, WPARAM wParam, LPARAM lParam) \
@@ -69,29 +69,29 @@ template <UINT Msg> struct MessageCracker;
         }                                                                                        \
     }
 
-VTX_CRACKER(WM_PAINT, void (T::*)(), (t.*F)(); return 0);
-VTX_CRACKER(WM_CLOSE, void (T::*)(), (t.*F)(); return 0);
-VTX_CRACKER(WM_CANCELMODE, void (T::*)(), (t.*F)(); return 0);
-VTX_CRACKER(WM_QUERYDRAGICON, HCURSOR (T::*)(), return reinterpret_cast<LRESULT>((t.*F)()));
-VTX_CRACKER(WM_SYSCOMMAND, void (T::*)(UINT, LPARAM), (t.*F)(static_cast<UINT>(wParam), lParam); return 0);
-VTX_CRACKER(WM_TIMER, void (T::*)(UINT_PTR), (t.*F)(static_cast<UINT_PTR>(wParam)); return 0);
-VTX_CRACKER(WM_SIZE, void (T::*)(UINT, int, int),
+MSGMAP_CRACKER(WM_PAINT, void (T::*)(), (t.*F)(); return 0);
+MSGMAP_CRACKER(WM_CLOSE, void (T::*)(), (t.*F)(); return 0);
+MSGMAP_CRACKER(WM_CANCELMODE, void (T::*)(), (t.*F)(); return 0);
+MSGMAP_CRACKER(WM_QUERYDRAGICON, HCURSOR (T::*)(), return reinterpret_cast<LRESULT>((t.*F)()));
+MSGMAP_CRACKER(WM_SYSCOMMAND, void (T::*)(UINT, LPARAM), (t.*F)(static_cast<UINT>(wParam), lParam); return 0);
+MSGMAP_CRACKER(WM_TIMER, void (T::*)(UINT_PTR), (t.*F)(static_cast<UINT_PTR>(wParam)); return 0);
+MSGMAP_CRACKER(WM_SIZE, void (T::*)(UINT, int, int),
             (t.*F)(static_cast<UINT>(wParam), (short)LOWORD(lParam), (short)HIWORD(lParam)); return 0);
-VTX_CRACKER(WM_SETCURSOR, BOOL (T::*)(HWND, UINT, UINT),
+MSGMAP_CRACKER(WM_SETCURSOR, BOOL (T::*)(HWND, UINT, UINT),
             return (t.*F)(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam)));
-VTX_CRACKER(WM_NCHITTEST, LRESULT (T::*)(POINT),
+MSGMAP_CRACKER(WM_NCHITTEST, LRESULT (T::*)(POINT),
             return (t.*F)(POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)}));
-VTX_CRACKER(WM_SETFOCUS, void (T::*)(HWND), (t.*F)(reinterpret_cast<HWND>(wParam)); return 0);
-VTX_CRACKER(WM_KILLFOCUS, void (T::*)(HWND), (t.*F)(reinterpret_cast<HWND>(wParam)); return 0);
-VTX_CRACKER(WM_LBUTTONDOWN, void (T::*)(UINT, POINT),
+MSGMAP_CRACKER(WM_SETFOCUS, void (T::*)(HWND), (t.*F)(reinterpret_cast<HWND>(wParam)); return 0);
+MSGMAP_CRACKER(WM_KILLFOCUS, void (T::*)(HWND), (t.*F)(reinterpret_cast<HWND>(wParam)); return 0);
+MSGMAP_CRACKER(WM_LBUTTONDOWN, void (T::*)(UINT, POINT),
             (t.*F)(static_cast<UINT>(wParam), POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)}); return 0);
-VTX_CRACKER(WM_LBUTTONUP, void (T::*)(UINT, POINT),
+MSGMAP_CRACKER(WM_LBUTTONUP, void (T::*)(UINT, POINT),
             (t.*F)(static_cast<UINT>(wParam), POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)}); return 0);
-VTX_CRACKER(WM_KEYDOWN, void (T::*)(UINT, UINT, UINT),
+MSGMAP_CRACKER(WM_KEYDOWN, void (T::*)(UINT, UINT, UINT),
             (t.*F)(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0);
-VTX_CRACKER(WM_GETDLGCODE, UINT (T::*)(), return (t.*F)());
-VTX_CRACKER(WM_ENDSESSION, void (T::*)(BOOL), (t.*F)(static_cast<BOOL>(wParam != 0)); return 0);
-#undef VTX_CRACKER
+MSGMAP_CRACKER(WM_GETDLGCODE, UINT (T::*)(), return (t.*F)());
+MSGMAP_CRACKER(WM_ENDSESSION, void (T::*)(BOOL), (t.*F)(static_cast<BOOL>(wParam != 0)); return 0);
+#undef MSGMAP_CRACKER
 
 // A standard message with its cracked parameters: OnWm<WM_PAINT, &C::OnPaint>().
 template <UINT Msg, auto F> constexpr MessageEntry OnWm()

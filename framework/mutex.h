@@ -1,27 +1,19 @@
 // CMutex: a named kernel mutex, closed when the object goes.
 #pragma once
 
-#include <windows.h>
+#include "framework/handle.h"
 
 class CMutex {
 public:
-    CMutex(BOOL bInitiallyOwn, const char* name)
-        : m_hObject(::CreateMutexA(nullptr, bInitiallyOwn, name)) {}
-    ~CMutex()
-    {
-        if (m_hObject)
-            ::CloseHandle(m_hObject);
-    }
-    CMutex(const CMutex&) = delete;
-    CMutex& operator=(const CMutex&) = delete;
+    CMutex(BOOL bInitiallyOwn, const char* name) : m_hObject(::CreateMutexA(nullptr, bInitiallyOwn, name)) {}
 
     // TRUE when the mutex is ours. A mutex left by an ended owner (abandoned) is ours too: an
     // owner that never releases it always leaves it that way.
     BOOL Lock(DWORD dwTimeout)
     {
-        const DWORD result = ::WaitForSingleObject(m_hObject, dwTimeout);
+        const DWORD result = ::WaitForSingleObject(m_hObject.Get(), dwTimeout);
         return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }
 
-    HANDLE m_hObject;
+    CHandle m_hObject;
 };

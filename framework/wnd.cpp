@@ -3,7 +3,7 @@
 #include "framework/droptarget.h"
 
 namespace {
-const char kWndProperty[] = "VtxWnd";
+const char kWndProperty[] = "CWndObject";
 }
 
 const MessageMap CWnd::messageMap{nullptr};
@@ -34,11 +34,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
     return TRUE;
-}
-
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)));
 }
 
 void CWnd::Detach()
@@ -105,7 +100,6 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
             self->m_pDropTarget->Revoke();
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->m_pfnSuper));
         self->Detach();
-        self->PostNcDestroy();
     }
     return result;
 }

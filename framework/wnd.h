@@ -19,7 +19,6 @@ public:
     COleDropTarget* m_pDropTarget = nullptr;
 
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // The wrapper object that subclassed this window, if any.
     static CWnd* FromHandlePermanent(HWND hWnd);
@@ -27,7 +26,6 @@ public:
     // Routes the window's messages through this object's message map; the window's previous
     // procedure becomes the default. Undone when the window is destroyed.
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
 
     // Keyboard and mouse messages pass here before they are dispatched; TRUE means handled.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
@@ -45,9 +43,6 @@ public:
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     void GetWindowText(CString& text) const;
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
-    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
@@ -63,7 +58,6 @@ public:
                                                    reinterpret_cast<LPARAM>(hIcon)));
     }
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) { return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr); }
-    BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
     int MessageBox(const char* text, const char* caption, UINT type) const
     {
         return ::MessageBoxA(m_hWnd, text, caption, type);
@@ -78,9 +72,6 @@ protected:
 
     // Dispatches one message: the map's handler, or else the previous procedure.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-
-    // Called after the window is gone and the object is detached from it.
-    virtual void PostNcDestroy() {}
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

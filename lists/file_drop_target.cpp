@@ -1,6 +1,7 @@
 #include "lists/file_drop_target.h"
 
 #include "driver/core/protocol.h"
+#include "framework/handle.h"
 #include "lists/admission.h"
 #include "lists/core/dropped_files.h"
 #include "lists/file_list_ctrl.h"
@@ -41,43 +42,6 @@ DROPEFFECT FileDropEffect(IDataObject* pDataObject)
         return DROPEFFECT_NONE;
     return OffersFormat(pDataObject, CF_HDROP, TYMED_HGLOBAL) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
 }
-
-// The storage medium that a data object handed out, released on every path.
-class CStorageMedium {
-public:
-    CStorageMedium() = default;
-    ~CStorageMedium()
-    {
-        if (m_medium.tymed != TYMED_NULL)
-            ::ReleaseStgMedium(&m_medium);
-    }
-    CStorageMedium(const CStorageMedium&) = delete;
-    CStorageMedium& operator=(const CStorageMedium&) = delete;
-
-    STGMEDIUM* operator&() { return &m_medium; }
-    const STGMEDIUM& Get() const { return m_medium; }
-
-private:
-    STGMEDIUM m_medium{};
-};
-
-class CGlobalLock {
-public:
-    explicit CGlobalLock(HGLOBAL hGlobal) : m_hGlobal(hGlobal), m_pData(::GlobalLock(hGlobal)) {}
-    ~CGlobalLock()
-    {
-        if (m_pData)
-            ::GlobalUnlock(m_hGlobal);
-    }
-    CGlobalLock(const CGlobalLock&) = delete;
-    CGlobalLock& operator=(const CGlobalLock&) = delete;
-
-    const unsigned char* Get() const { return static_cast<const unsigned char*>(m_pData); }
-
-private:
-    HGLOBAL m_hGlobal;
-    void* m_pData;
-};
 
 // The k-th dropped path in the ANSI code page. FALSE for a path that would not come out as
 // itself: longer than a path buffer holds, or with characters the code page lacks. Such a
@@ -161,11 +125,12 @@ BOOL CFileDropTarget::AddDroppedFiles(IDataObject* pDataObject)
     {
         CStorageMedium medium;
         FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        if (FAILED(pDataObject->GetData(&format, &medium)) || medium.Get().tymed != TYMED_HGLOBAL)
+        if (FAILED(pDataObject->GetData(&format, medium.Put())) || medium.Get().tymed != TYMED_HGLOBAL)
             return FALSE;
         const HGLOBAL hGlobal = medium.Get().hGlobal;
         const CGlobalLock lock(hGlobal);
-        if (!lock.Get() || !IsReadableFileList(lock.Get(), ::GlobalSize(hGlobal)))
+        const auto* data = static_cast<const unsigned char*>(lock.Get());
+        if (!data || !IsReadableFileList(data, ::GlobalSize(hGlobal)))
             return FALSE;
 
         const HDROP hDrop = static_cast<HDROP>(hGlobal);

@@ -4,6 +4,7 @@
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
 #include "framework/app.h"
+#include "framework/handle.h"
 #include "framework/menu.h"
 #include "lists/admission.h"
 #include "lists/core/list_menu.h"
@@ -34,20 +35,6 @@ static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88);
 
 constexpr UINT kListMenuCommands[] = {ID_SELECT_ALL, ID_INVERT_SELECTION, ID_REMOVE_FROM_LIST,
                                       ID_CLEAR_LIST, ID_ADD_ITEM_TO_LIST};
-
-// The item identifier list that the folder browser hands out, freed on every path.
-class CItemIdList {
-public:
-    explicit CItemIdList(LPITEMIDLIST pidl) : m_pidl(pidl) {}
-    ~CItemIdList() { ::CoTaskMemFree(m_pidl); }
-    CItemIdList(const CItemIdList&) = delete;
-    CItemIdList& operator=(const CItemIdList&) = delete;
-
-    LPCITEMIDLIST Get() const { return m_pidl; }
-
-private:
-    LPITEMIDLIST m_pidl;
-};
 
 // The current folder is the installation folder, and every relative path of the program and the
 // own-folder rule rely on it; the shell's dialogs may leave it elsewhere (OFN_NOCHANGEDIR does
@@ -119,8 +106,8 @@ void CVeltrixDlg::OnAddLocked()
     browse.pszDisplayName = displayName;
     browse.lpszTitle = kBrowseTitle;
     browse.ulFlags = kBrowseFlags;
-    const CItemIdList chosen(BrowseForFolder(browse));
-    if (!chosen.Get())
+    const CComHeapPtr<ITEMIDLIST> chosen(BrowseForFolder(browse));
+    if (!chosen)
         return;
 
     // An item without a file-system path (the computer itself) gives the empty path, which the

@@ -7,7 +7,7 @@
 // keeps running. A driver file that differs from the installed one replaces it, the service
 // being stopped for that and started again.
 #include "driver/core/service_name.h"
-#include "driver/service_handle.h"
+#include "framework/handle.h"
 #include "servicelib/vtxlib32.h"
 
 #include <windows.h>
@@ -32,23 +32,6 @@ int Fail(const char* what, DWORD error)
         std::fputc('\n', stderr);
     return 1;
 }
-
-class CRegKey {
-public:
-    CRegKey() = default;
-    ~CRegKey()
-    {
-        if (m_hKey)
-            ::RegCloseKey(m_hKey);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY* Put() { return &m_hKey; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
 
 // A 32-bit process sees system32 redirected to syswow64; the driver belongs in the real one,
 // where the 64-bit winedevice.exe looks for it. Redirection is off only while this lives.
@@ -82,14 +65,14 @@ std::string SystemFolder()
 
 bool ReadWholeFile(const std::string& path, std::vector<char>& content)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     // A driver is a few kilobytes; anything near this size is not one.
     constexpr LONGLONG kMaxDriverSize = 16 << 20;
     LARGE_INTEGER size{};
-    bool ok = ::GetFileSizeEx(file, &size);
+    bool ok = ::GetFileSizeEx(file.Get(), &size);
     if (ok && size.QuadPart > kMaxDriverSize) {
         ::SetLastError(ERROR_FILE_TOO_LARGE);
         ok = false;
@@ -97,11 +80,11 @@ bool ReadWholeFile(const std::string& path, std::vector<char>& content)
     DWORD read = 0;
     if (ok) {
         content.resize(static_cast<size_t>(size.QuadPart));
-        ok = ::ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr) &&
+        ok = ::ReadFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) &&
              read == content.size();
     }
     const DWORD error = ::GetLastError();
-    ::CloseHandle(file);
+    file.Close();
     ::SetLastError(error);
     return ok;
 }
@@ -180,7 +163,7 @@ bool AdaptServiceToWine(SC_HANDLE hService, const std::string& driverPath, DWORD
         return false;
     }
     CRegKey key;
-    error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, 0, KEY_SET_VALUE, key.Put());
+    error = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
     if (error == ERROR_SUCCESS) {
         error = ::RegDeleteValueA(key.Get(), "WOW64");
         if (error == ERROR_FILE_NOT_FOUND)
@@ -194,7 +177,7 @@ bool AdaptServiceToWine(SC_HANDLE hService, const std::string& driverPath, DWORD
 DWORD WriteInstallFolder(const std::string& folder)
 {
     CRegKey key;
-    DWORD error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, 0, KEY_SET_VALUE, key.Put());
+    DWORD error = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
     if (error == ERROR_SUCCESS)
         error = ::RegSetValueExA(key.Get(), "vtxapp", 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(folder.c_str()),

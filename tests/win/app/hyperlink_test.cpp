@@ -415,7 +415,7 @@ TEST(HyperLinkMouse, ClaimsItsClientAreaAndShowsTheHandOnlyOverTheText)
             const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
             ::SetCursorPos(on.x, on.y);
             EXPECT_TRUE(::SendMessageA(dlg.m_link, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg.m_link.m_hWnd), overClient));
-            hand = dlg.m_link.m_hLinkCursor;
+            hand = dlg.m_link.m_hLinkCursor.Get();
             ASSERT_NE(hand, nullptr);
             EXPECT_EQ(::GetCursor(), hand);
             ICONINFO info{};
@@ -432,7 +432,7 @@ TEST(HyperLinkMouse, ClaimsItsClientAreaAndShowsTheHandOnlyOverTheText)
 
             ::SetCursorPos(on.x, on.y);
             ::SendMessageA(dlg.m_link, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg.m_link.m_hWnd), overClient);
-            EXPECT_EQ(dlg.m_link.m_hLinkCursor, hand) << "loaded once";
+            EXPECT_EQ(dlg.m_link.m_hLinkCursor.Get(), hand) << "loaded once";
             font = dlg.m_link.m_font;
             ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
             ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);

@@ -39,8 +39,8 @@ TEST_P(StandinLists, EnumerationAnswersOneEntryPerRequestInOrderOfAdding)
     for (const std::wstring& path : added)
         ASSERT_TRUE(SendUnits(List().dwAdd, path).bOk);
 
-    CDeviceHandle device(OpenVeltrixDevice());
-    ASSERT_TRUE(device.IsValid());
+    CHandle device(OpenVeltrixDevice());
+    ASSERT_TRUE(device);
     LIST_ENUM_RECORD record{};
     for (size_t i = 0; i < added.size(); ++i) {
         DWORD returned = 0;
@@ -215,8 +215,8 @@ TEST_F(StandinTest, RestartReloadsBothListsFromTheListFiles)
         CRestartGuard restart;
         ASSERT_TRUE(StopStandin());
         // Stopped, the driver has taken its device away.
-        CDeviceHandle device(OpenVeltrixDevice());
-        EXPECT_FALSE(device.IsValid());
+        CHandle device(OpenVeltrixDevice());
+        EXPECT_FALSE(device);
         EXPECT_FALSE(SendPathRequest("C:\\VtxTest\\Nobody", IOCTL_LOCK_ADD));
         EXPECT_FALSE(CDeviceEnumeration().IsOpen());
         ASSERT_TRUE(StartStandin());

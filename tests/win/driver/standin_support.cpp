@@ -2,7 +2,7 @@
 
 #include "driver/core/service_name.h"
 #include "driver/device_channel.h"
-#include "driver/service_handle.h"
+#include "framework/handle.h"
 
 const ListCodes g_lockedList{IOCTL_LOCK_ADD, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ENUM, "Locked"};
 const ListCodes g_trustedList{IOCTL_TRUST_ADD, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ENUM, "Trusted"};
@@ -10,8 +10,8 @@ const ListCodes g_trustedList{IOCTL_TRUST_ADD, IOCTL_TRUST_REMOVE, IOCTL_TRUST_E
 RawResult RawRequest(DWORD code, const void* input, DWORD inputLength, void* output,
                      DWORD outputLength)
 {
-    CDeviceHandle device(OpenVeltrixDevice());
-    if (!device.IsValid())
+    CHandle device(OpenVeltrixDevice());
+    if (!device)
         return {FALSE, ::GetLastError(), 0};
     DWORD returned = 0;
     const BOOL ok = ::DeviceIoControl(device.Get(), code, const_cast<void*>(input), inputLength,
@@ -28,8 +28,8 @@ RawResult SendUnits(DWORD code, const std::wstring& path)
 std::vector<std::wstring> ReadList(DWORD enumCode)
 {
     std::vector<std::wstring> names;
-    CDeviceHandle device(OpenVeltrixDevice());
-    if (!device.IsValid())
+    CHandle device(OpenVeltrixDevice());
+    if (!device)
         return names;
     LIST_ENUM_RECORD record{};
     // The stand-in holds at most 4096 entries per list.

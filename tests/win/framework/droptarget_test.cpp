@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,25 +18,39 @@ public:
     std::vector<POINT> m_points;
     DROPEFFECT m_effect = DROPEFFECT_COPY;
     BOOL m_bDropResult = TRUE;
+    std::string m_throwIn;  // the handler ("enter", "over", "drop", "leave") that throws
 
     DROPEFFECT OnDragEnter(CWnd*, IDataObject*, DWORD dwKeyState, POINT point) override
     {
+        ThrowIf("enter");
         Record("enter " + std::to_string(dwKeyState), point);
         return m_effect;
     }
     DROPEFFECT OnDragOver(CWnd*, IDataObject* pDataObject, DWORD, POINT point) override
     {
+        ThrowIf("over");
         Record(pDataObject ? "over" : "over without data", point);
         return m_effect;
     }
     BOOL OnDrop(CWnd*, IDataObject*, DROPEFFECT dropEffect, POINT point) override
     {
+        ThrowIf("drop");
         Record("drop " + std::to_string(dropEffect), point);
         return m_bDropResult;
     }
-    void OnDragLeave(CWnd*) override { m_calls.push_back("leave"); }
+    void OnDragLeave(CWnd*) override
+    {
+        ThrowIf("leave");
+        m_calls.push_back("leave");
+    }
 
 private:
+    void ThrowIf(const char* handler) const
+    {
+        if (m_throwIn == handler)
+            throw std::runtime_error(handler);
+    }
+
     void Record(const std::string& call, POINT point)
     {
         m_calls.push_back(call);
@@ -194,6 +209,45 @@ TEST(OleDropTarget, ARefusedOrFailedDropReportsNoEffect)
     ASSERT_EQ(pTarget->DragOver(0, pt, &effect), S_OK);
     EXPECT_EQ(effect, DROPEFFECT_NONE);
     EXPECT_EQ(data.References(), 0);
+}
+
+// Nothing may unwind into OLE: the entry point whose handler throws fails with no effect and
+// lets go of the drag's data, and the target takes the next drag as usual.
+TEST(OleDropTarget, AThrowingHandlerFailsItsCallWithNoEffectAndLetsTheDataGo)
+{
+    TargetWindow window;
+    CRecordingTarget target;
+    TestDataObject data;
+    ASSERT_TRUE(target.Register(&window));
+    IDropTarget* pTarget = target.GetInterface();
+    const POINTL pt{TargetWindow::kLeft, TargetWindow::kTop};
+
+    for (const std::string failing : {"enter", "over", "drop", "leave"}) {
+        SCOPED_TRACE(failing);
+        target.m_throwIn = failing;
+        DWORD effect = DROPEFFECT_COPY;
+        HRESULT hr = pTarget->DragEnter(&data, 0, pt, &effect);
+        if (failing != "enter") {
+            ASSERT_EQ(hr, S_OK);
+            effect = DROPEFFECT_COPY;
+            if (failing == "over")
+                hr = pTarget->DragOver(0, pt, &effect);
+            else if (failing == "drop")
+                hr = pTarget->Drop(&data, 0, pt, &effect);
+            else
+                hr = pTarget->DragLeave();
+        }
+        EXPECT_EQ(hr, E_UNEXPECTED);
+        if (failing != "leave")
+            EXPECT_EQ(effect, DROPEFFECT_NONE);
+        EXPECT_EQ(data.References(), 0);
+    }
+
+    target.m_throwIn.clear();
+    DWORD effect = DROPEFFECT_COPY;
+    ASSERT_EQ(pTarget->DragEnter(&data, 0, pt, &effect), S_OK);
+    EXPECT_EQ(pTarget->Drop(&data, 0, pt, &effect), S_OK);
+    EXPECT_EQ(effect, DROPEFFECT_COPY);
 }
 
 }  // namespace

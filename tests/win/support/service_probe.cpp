@@ -5,7 +5,7 @@
 #include "file_bytes.h"
 
 #include "driver/core/service_name.h"
-#include "driver/service_handle.h"
+#include "framework/handle.h"
 #include "standin/driver/standin_modes.h"
 
 #include <gtest/gtest.h>
