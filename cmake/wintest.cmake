@@ -1,9 +1,23 @@
 # Fixtures shared by every test that runs under Wine:
 #   wine_prefix  the headless prefix exists (made once, shared by the win32 and win64 builds);
 #   standin      the stand-in driver's service is installed in it with an installation folder.
+# Every test that runs Wine goes through wine-run (or e2e-run), which exits with this code, shown
+# by CTest as skipped, where this build's programs cannot run; vtx_wine_tests() marks them.
+set(VTX_SKIP_CODE 77)
+function(vtx_wine_tests)
+  set_tests_properties(${ARGN} PROPERTIES SKIP_RETURN_CODE ${VTX_SKIP_CODE})
+endfunction()
+
+# Which loader cmake/wine.sh picks, and that it runs: on this machine, forced to the 64-bit
+# path, and with a 32-bit loader that cannot start.
+add_test(NAME wine_loader COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-loader-check.sh)
+set_tests_properties(wine_loader PROPERTIES TIMEOUT 60)
+
 add_test(NAME wine_prefix_setup
-         COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh ${VTX_WINEPREFIX})
+         COMMAND ${CMAKE_BINARY_DIR}/wine-run --command
+                 ${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh ${VTX_WINEPREFIX})
 set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
+vtx_wine_tests(wine_prefix_setup)
 
 # The stand-in driver's service, installed and running with the installation folder below. A test
 # that stops the service starts it again before it ends. The driver file is addressed through
@@ -14,6 +28,7 @@ if(TARGET vtxinstall)
   add_test(NAME standin_setup COMMAND vtxinstall "${vtx_driver_dos_path}" "${VTX_TEST_INSTALL_DIR}")
   set_tests_properties(standin_setup PROPERTIES FIXTURES_SETUP standin
                                                 FIXTURES_REQUIRED wine_prefix TIMEOUT 120)
+  vtx_wine_tests(standin_setup)
 endif()
 
 # vtx_win_test(NAME name SOURCES ... [LIBS ...] [FIXTURES ...] [TIMEOUT s])
@@ -30,6 +45,7 @@ function(vtx_win_test)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED "wine_prefix;${T_FIXTURES}"
                                             TIMEOUT ${T_TIMEOUT})
+  vtx_wine_tests(${T_NAME})
   # The tests of the standin fixture share its one service, and some stop or delete it.
   if("standin" IN_LIST T_FIXTURES)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK veltrix_service)

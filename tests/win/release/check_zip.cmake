@@ -1,6 +1,8 @@
-# cmake -DZIP=<package> -DFILES=<file;file> -DWORK_DIR=<scratch folder> -P check_zip.cmake
+# cmake -DZIP=<package> -DFILES=<file;file> -DBUILT=<binary;binary> -DOBJDUMP=<objdump>
+#       -DWORK_DIR=<scratch folder> -P check_zip.cmake
 # Fails unless the package holds exactly the given files, flat, each with the same bytes as the
-# file built beside it.
+# file packed, and unless each packed binary is a stripped copy of the one built (BUILT, by name):
+# no symbol table, smaller, the same machine type.
 get_filename_component(ZIP "${ZIP}" ABSOLUTE)
 if(NOT EXISTS "${ZIP}")
   message(FATAL_ERROR "${ZIP} does not exist")
@@ -32,6 +34,42 @@ foreach(file IN LISTS FILES)
   if(different)
     message(FATAL_ERROR "${name} in ${ZIP} differs from ${file}")
   endif()
+endforeach()
+
+# objdump -f: the machine type and the header flags, HAS_SYMS among them while symbols remain.
+function(header file out)
+  execute_process(COMMAND ${OBJDUMP} -f "${file}" OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+  string(REGEX MATCH "architecture: [^,\r\n]+" arch "${dump}")
+  if(NOT result EQUAL 0 OR NOT arch)
+    message(FATAL_ERROR "${OBJDUMP} -f ${file} failed")
+  endif()
+  set(${out} "${dump}" PARENT_SCOPE)
+  set(${out}_arch "${arch}" PARENT_SCOPE)
+endfunction()
+list(LENGTH BUILT built_count)
+if(built_count EQUAL 0)
+  message(FATAL_ERROR "no built binaries given")
+endif()
+foreach(built IN LISTS BUILT)
+  get_filename_component(name "${built}" NAME)
+  set(packed "${WORK_DIR}/${name}")
+  if(NOT EXISTS "${packed}")
+    message(FATAL_ERROR "${name} is not in ${ZIP}")
+  endif()
+  header("${packed}" packed_header)
+  header("${built}" built_header)
+  if(packed_header MATCHES "HAS_SYMS")
+    message(FATAL_ERROR "${name} in ${ZIP} still has its symbols")
+  endif()
+  if(NOT packed_header_arch STREQUAL built_header_arch)
+    message(FATAL_ERROR "${name} in ${ZIP}: ${packed_header_arch}, built: ${built_header_arch}")
+  endif()
+  file(SIZE "${packed}" packed_size)
+  file(SIZE "${built}" built_size)
+  if(NOT packed_size LESS built_size)
+    message(FATAL_ERROR "${name} in ${ZIP} is ${packed_size} bytes, built ${built_size}: not stripped")
+  endif()
+  message(STATUS "${name}: ${packed_size} bytes packed, ${built_size} built (${packed_header_arch})")
 endforeach()
 file(REMOVE_RECURSE "${WORK_DIR}")
 message(STATUS "${ZIP}: ${unpacked}")
