@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -344,6 +345,31 @@ TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
         EXPECT_FALSE(first->EndsWithin(500)) << "the earlier viewer stays open, closeBox=" << closeBox;
         EXPECT_TRUE(boxes.Shown().empty());
     }
+}
+
+TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
+{
+    InstallFolder install("vtxE-helppath");
+    const std::string helpFile = install.Path() + "\\VeltrixHelp.chm";
+    InstallFolder::WriteFileBytes(helpFile, "help");
+    // A file of the same name in the current folder must not be the one opened.
+    ScratchFolder elsewhere("vtxE-helpcwd");
+    const std::string planted = elsewhere.Make("VeltrixHelp.chm");
+    InstallFolder::WriteFileBytes(planted, "planted");
+    ASSERT_TRUE(::SetCurrentDirectoryA(elsewhere.Path().c_str()));
+    ChmAssociation association;
+    FakeDriver driver;
+    MessageBoxCatcher boxes;
+    std::vector<DWORD> viewers;
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        Click(hWnd, IDC_HELP_BUTTON);
+        viewers = WaitForViewers(helpFile, 1);
+        Click(hWnd, IDOK);
+    });
+    EXPECT_EQ(viewers.size(), 1u);
+    EXPECT_TRUE(StartedViewers(planted).empty()) << "the viewer was given the file in the current folder";
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST(MainWindowHelp, CloseWithoutHelpEndsNothing)

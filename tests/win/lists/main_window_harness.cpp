@@ -1,5 +1,6 @@
 #include "main_window_harness.h"
 
+#include "app/veltrix_app.h"
 #include "driver/core/protocol.h"
 #include "lists/list_entry.h"
 #include "lists/list_loading.h"
@@ -15,10 +16,17 @@
 
 // ---- installation folder ------------------------------------------------------------------
 
-InstallFolder::InstallFolder(const char* name) : m_scratch(name), m_app(m_scratch.Make("App", true))
+InstallFolder::InstallFolder(const char* name)
+    : m_scratch(name), m_app(m_scratch.Make("App", true)), m_savedInstallDir(g_strInstallDir.GetString())
 {
     m_scratch.Make("App\\data", true);
+    g_strInstallDir = m_app.c_str();
     ::SetCurrentDirectoryA(m_app.c_str());
+}
+
+InstallFolder::~InstallFolder()
+{
+    g_strInstallDir = m_savedInstallDir.c_str();
 }
 
 std::string InstallFolder::ReadFileBytes(const std::string& path)

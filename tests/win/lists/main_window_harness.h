@@ -13,11 +13,14 @@
 #include <string>
 #include <vector>
 
-// A scratch installation folder with its data folder, made the current directory as start-up
-// would; removed (and the old current directory put back) when the object goes.
+// A scratch installation folder with its data folder, named in g_strInstallDir and made the
+// current directory as start-up would; removed (and both put back) when the object goes.
 class InstallFolder {
 public:
     explicit InstallFolder(const char* name);
+    ~InstallFolder();
+    InstallFolder(const InstallFolder&) = delete;
+    InstallFolder& operator=(const InstallFolder&) = delete;
     const std::string& Path() const { return m_app; }
     std::string Make(const std::string& relative, bool isFolder = false) const { return m_scratch.Make(relative, isFolder); }
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
@@ -28,6 +31,7 @@ public:
 private:
     ScratchFolder m_scratch;
     std::string m_app;
+    std::string m_savedInstallDir;
 };
 
 struct PathRequest {
