@@ -52,42 +52,6 @@ TEST(MainWindow, SystemMenuEndsWithAboutAndUninstallEachAfterASeparator)
     });
 }
 
-// Records the dialogs of our own module that come up (the about box) and closes each.
-class OwnDialogCloser {
-public:
-    OwnDialogCloser() : m_hook(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId())) { t_self = this; }
-    ~OwnDialogCloser()
-    {
-        ::UnhookWindowsHookEx(m_hook);
-        t_self = nullptr;
-    }
-    std::vector<std::string> m_captions;
-    HWND m_main = nullptr;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        OwnDialogCloser* self = t_self;
-        if (self && code == HCBT_ACTIVATE) {
-            HWND hWnd = reinterpret_cast<HWND>(wParam);
-            char className[16] = {};
-            ::GetClassNameA(hWnd, className, sizeof className);
-            if (hWnd != self->m_main && lstrcmpA(className, "#32770") == 0 && hWnd != self->m_last) {
-                self->m_last = hWnd;
-                char caption[128] = {};
-                ::GetWindowTextA(hWnd, caption, sizeof caption);
-                self->m_captions.push_back(caption);
-                ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
-            }
-        }
-        return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
-    }
-    static thread_local OwnDialogCloser* t_self;
-    HHOOK m_hook;
-    HWND m_last = nullptr;
-};
-thread_local OwnDialogCloser* OwnDialogCloser::t_self = nullptr;
-
 TEST(MainWindow, SystemCommandsAreTakenByRangeWhateverTheirLowBits)
 {
     InstallFolder install("vtxE-syscmd");

@@ -67,6 +67,29 @@ void PressCtrlKey(CWnd& window, char key);
 // A key without modifiers, to the focused window.
 void PressKey(CWnd& window, UINT vk);
 
+// Watches the menus that this thread shows: the states of the list commands when the popup
+// opens, then ends the menu, or picks an item by its mnemonic.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(char pick = 0);
+    ~MenuWatcher();
+    MenuWatcher(const MenuWatcher&) = delete;
+    MenuWatcher& operator=(const MenuWatcher&) = delete;
+
+    // One row per menu shown: enabled state of 32771..32775.
+    std::vector<std::vector<bool>> m_shown;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    char m_pick;
+    HHOOK m_hook;
+    bool m_idle = false;
+};
+
+// A right click on the view, as the mouse would give it: on the entry (which the view then
+// selects), or with -1 on the empty space below the entries (which takes the selection away).
+void RightClick(CWnd& dlg, HWND list, int item = -1);
+
 // Takes over the shell dialogs that this thread opens (they are dialogs of another module that
 // the message-box catcher would otherwise take for message boxes): each one that comes up is
 // handed, once it runs, to the next of the scripts, in order. A dialog with no script left is
