@@ -33,10 +33,24 @@ BOOL ReadInstallDir(CString& folder)
     folder = value->c_str();
     return TRUE;
 }
+
+// The program runs with administrative rights: a DLL planted in the current folder (or anywhere
+// on PATH) must not be loaded in place of a system one. Only the system folder and the
+// program's own folder are searched from here on. Windows 7 without KB2533623 lacks the call.
+void RestrictDllSearch()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDirectories)
+        setDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
 }  // namespace
 
 BOOL CVeltrixApp::InitInstance()
 {
+    RestrictDllSearch();
     AfxEnableControlContainer();
     AfxOleInit();  // before the main window: its list views register OLE drop targets
 

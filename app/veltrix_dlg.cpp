@@ -1,6 +1,7 @@
 #include "app/veltrix_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/veltrix_app.h"
 #include "framework/app.h"
 #include "password/change_password_dlg.h"
 #include "res/resource.h"
@@ -133,11 +134,15 @@ HCURSOR CVeltrixDlg::OnQueryDragIcon()
 
 void CVeltrixDlg::OnHelpButton()
 {
+    // By its full path: a relative name would open whatever file of that name the current
+    // folder holds.
+    CString helpFile;
+    helpFile.Format("%s\\%s", g_strInstallDir.GetString(), kHelpFile);
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.lpVerb = "open";
-    info.lpFile = kHelpFile;
+    info.lpFile = helpFile;
     info.nShow = SW_SHOWDEFAULT;
     const BOOL started = ::ShellExecuteExA(&info);
     // The viewer started before keeps running; only its handle is let go.

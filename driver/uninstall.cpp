@@ -9,6 +9,12 @@ void CVeltrixDlg::OnUninstall()
 {
     CString command;
     command.Format("%s\\%s", g_strInstallDir.GetString(), "unins000.exe");
+    // Stopping the driver first would leave the machine unprotected with nothing to uninstall it.
+    const DWORD attributes = ::GetFileAttributesA(command);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        MessageBox("Can't find unins000.exe!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
 
     CStopProgressDlg progress;
     if (progress.DoModal() == IDOK) {

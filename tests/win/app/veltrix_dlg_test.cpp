@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,42 +51,6 @@ TEST(MainWindow, SystemMenuEndsWithAboutAndUninstallEachAfterASeparator)
         ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     });
 }
-
-// Records the dialogs of our own module that come up (the about box) and closes each.
-class OwnDialogCloser {
-public:
-    OwnDialogCloser() : m_hook(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId())) { t_self = this; }
-    ~OwnDialogCloser()
-    {
-        ::UnhookWindowsHookEx(m_hook);
-        t_self = nullptr;
-    }
-    std::vector<std::string> m_captions;
-    HWND m_main = nullptr;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        OwnDialogCloser* self = t_self;
-        if (self && code == HCBT_ACTIVATE) {
-            HWND hWnd = reinterpret_cast<HWND>(wParam);
-            char className[16] = {};
-            ::GetClassNameA(hWnd, className, sizeof className);
-            if (hWnd != self->m_main && lstrcmpA(className, "#32770") == 0 && hWnd != self->m_last) {
-                self->m_last = hWnd;
-                char caption[128] = {};
-                ::GetWindowTextA(hWnd, caption, sizeof caption);
-                self->m_captions.push_back(caption);
-                ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
-            }
-        }
-        return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
-    }
-    static thread_local OwnDialogCloser* t_self;
-    HHOOK m_hook;
-    HWND m_last = nullptr;
-};
-thread_local OwnDialogCloser* OwnDialogCloser::t_self = nullptr;
 
 TEST(MainWindow, SystemCommandsAreTakenByRangeWhateverTheirLowBits)
 {
@@ -344,6 +309,31 @@ TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
         EXPECT_FALSE(first->EndsWithin(500)) << "the earlier viewer stays open, closeBox=" << closeBox;
         EXPECT_TRUE(boxes.Shown().empty());
     }
+}
+
+TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
+{
+    InstallFolder install("vtxE-helppath");
+    const std::string helpFile = install.Path() + "\\VeltrixHelp.chm";
+    InstallFolder::WriteFileBytes(helpFile, "help");
+    // A file of the same name in the current folder must not be the one opened.
+    ScratchFolder elsewhere("vtxE-helpcwd");
+    const std::string planted = elsewhere.Make("VeltrixHelp.chm");
+    InstallFolder::WriteFileBytes(planted, "planted");
+    ASSERT_TRUE(::SetCurrentDirectoryA(elsewhere.Path().c_str()));
+    ChmAssociation association;
+    FakeDriver driver;
+    MessageBoxCatcher boxes;
+    std::vector<DWORD> viewers;
+    CVeltrixDlg dlg;
+    RunModal(dlg, [&](HWND hWnd) {
+        Click(hWnd, IDC_HELP_BUTTON);
+        viewers = WaitForViewers(helpFile, 1);
+        Click(hWnd, IDOK);
+    });
+    EXPECT_EQ(viewers.size(), 1u);
+    EXPECT_TRUE(StartedViewers(planted).empty()) << "the viewer was given the file in the current folder";
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST(MainWindowHelp, CloseWithoutHelpEndsNothing)

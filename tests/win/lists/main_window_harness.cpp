@@ -1,8 +1,10 @@
 #include "main_window_harness.h"
 
+#include "app/veltrix_app.h"
 #include "driver/core/protocol.h"
 #include "lists/list_entry.h"
 #include "lists/list_loading.h"
+#include "res/resource.h"
 
 #include "support/file_bytes.h"
 #include "support/modal.h"
@@ -15,10 +17,17 @@
 
 // ---- installation folder ------------------------------------------------------------------
 
-InstallFolder::InstallFolder(const char* name) : m_scratch(name), m_app(m_scratch.Make("App", true))
+InstallFolder::InstallFolder(const char* name)
+    : m_scratch(name), m_app(m_scratch.Make("App", true)), m_savedInstallDir(g_strInstallDir.GetString())
 {
     m_scratch.Make("App\\data", true);
+    g_strInstallDir = m_app.c_str();
     ::SetCurrentDirectoryA(m_app.c_str());
+}
+
+InstallFolder::~InstallFolder()
+{
+    g_strInstallDir = m_savedInstallDir.c_str();
 }
 
 std::string InstallFolder::ReadFileBytes(const std::string& path)
@@ -280,4 +289,63 @@ ShellDialogPlayer::Script ChooseInFileDialog(const std::string& path)
 ShellDialogPlayer::Script CancelShellDialog()
 {
     return [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); };
+}
+
+// ---- the context menu -----------------------------------------------------------------------
+
+namespace {
+thread_local MenuWatcher* t_menuWatcher = nullptr;
+}  // namespace
+
+MenuWatcher::MenuWatcher(char pick)
+    : m_pick(pick), m_hook(::SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId()))
+{
+    t_menuWatcher = this;
+}
+
+MenuWatcher::~MenuWatcher()
+{
+    ::UnhookWindowsHookEx(m_hook);
+    t_menuWatcher = nullptr;
+}
+
+LRESULT CALLBACK MenuWatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    MenuWatcher* self = t_menuWatcher;
+    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (self && code == HC_ACTION) {
+        if (message->message == WM_INITMENUPOPUP) {
+            HMENU menu = reinterpret_cast<HMENU>(message->wParam);
+            std::vector<bool> enabled;
+            for (UINT id = ID_SELECT_ALL; id <= ID_ADD_ITEM_TO_LIST; ++id)
+                enabled.push_back(!(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)));
+            self->m_shown.push_back(enabled);
+            self->m_idle = false;
+        } else if (message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU && !self->m_idle) {
+            self->m_idle = true;
+            if (self->m_pick)
+                ::PostMessageA(reinterpret_cast<HWND>(message->lParam), WM_CHAR, static_cast<WPARAM>(self->m_pick), 1);
+            else
+                ::EndMenu();
+        }
+    }
+    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+}
+
+void RightClick(CWnd& dlg, HWND list, int item)
+{
+    const int count = ListView_GetItemCount(list);
+    RECT rect{};
+    POINT point{20, 8};
+    if (count > 0) {
+        ListView_GetItemRect(list, item >= 0 ? item : count - 1, &rect, LVIR_LABEL);
+        point = {rect.left + 8, item >= 0 ? (rect.top + rect.bottom) / 2 : rect.bottom + 12};
+    } else {
+        RECT client{};
+        ::GetClientRect(list, &client);
+        point = {20, client.bottom / 2};
+    }
+    ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+    ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    PumpMessages(&dlg);
 }

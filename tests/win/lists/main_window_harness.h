@@ -13,11 +13,14 @@
 #include <string>
 #include <vector>
 
-// A scratch installation folder with its data folder, made the current directory as start-up
-// would; removed (and the old current directory put back) when the object goes.
+// A scratch installation folder with its data folder, named in g_strInstallDir and made the
+// current directory as start-up would; removed (and both put back) when the object goes.
 class InstallFolder {
 public:
     explicit InstallFolder(const char* name);
+    ~InstallFolder();
+    InstallFolder(const InstallFolder&) = delete;
+    InstallFolder& operator=(const InstallFolder&) = delete;
     const std::string& Path() const { return m_app; }
     std::string Make(const std::string& relative, bool isFolder = false) const { return m_scratch.Make(relative, isFolder); }
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
@@ -28,6 +31,7 @@ public:
 private:
     ScratchFolder m_scratch;
     std::string m_app;
+    std::string m_savedInstallDir;
 };
 
 struct PathRequest {
@@ -64,6 +68,29 @@ void SelectItems(HWND list, const std::vector<int>& items);
 void PressCtrlKey(CWnd& window, char key);
 // A key without modifiers, to the focused window.
 void PressKey(CWnd& window, UINT vk);
+
+// Watches the menus that this thread shows: the states of the list commands when the popup
+// opens, then ends the menu, or picks an item by its mnemonic.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(char pick = 0);
+    ~MenuWatcher();
+    MenuWatcher(const MenuWatcher&) = delete;
+    MenuWatcher& operator=(const MenuWatcher&) = delete;
+
+    // One row per menu shown: enabled state of 32771..32775.
+    std::vector<std::vector<bool>> m_shown;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    char m_pick;
+    HHOOK m_hook;
+    bool m_idle = false;
+};
+
+// A right click on the view, as the mouse would give it: on the entry (which the view then
+// selects), or with -1 on the empty space below the entries (which takes the selection away).
+void RightClick(CWnd& dlg, HWND list, int item = -1);
 
 // Takes over the shell dialogs that this thread opens (they are dialogs of another module that
 // the message-box catcher would otherwise take for message boxes): each one that comes up is

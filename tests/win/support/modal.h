@@ -4,6 +4,8 @@
 #include "framework/dialog.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 // Runs dlg.DoModal(); once the dialog is up, runs script on the same thread inside the modal
 // loop. If the script leaves the dialog open, the test fails and the dialog is ended with -2.
@@ -16,3 +18,21 @@ void PumpMessages(CWnd* window = nullptr);
 
 // Types text into an edit control as keystrokes would arrive (one WM_CHAR a character).
 void TypeText(HWND edit, const char* text);
+
+// Closes (with IDCANCEL) every dialog of this thread that comes up other than m_main, noting
+// its caption: the about box or the change-password dialog opened by a command under test.
+class OwnDialogCloser {
+public:
+    OwnDialogCloser();
+    ~OwnDialogCloser();
+    OwnDialogCloser(const OwnDialogCloser&) = delete;
+    OwnDialogCloser& operator=(const OwnDialogCloser&) = delete;
+
+    std::vector<std::string> m_captions;
+    HWND m_main = nullptr;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hook;
+    HWND m_last = nullptr;
+};

@@ -61,21 +61,21 @@ Record ParseRecord(const std::string& bytes)
     return record;
 }
 
-// A scratch installation as start-up leaves it: its data folder and uninstaller, g_strInstallDir
-// naming it and the current directory in it. Everything is put back when the object goes.
+// A scratch installation as start-up leaves it: its data folder and (unless told otherwise) its
+// uninstaller, g_strInstallDir naming it and the current directory in it. Everything is put back
+// when the object goes.
 class Installation {
 public:
-    explicit Installation(const char* name) : m_install(name), m_strSavedInstallDir(g_strInstallDir.GetString())
+    explicit Installation(const char* name, bool withUninstaller = true) : m_install(name)
     {
-        m_bCopied = ::CopyFileA((OwnFolder() + "\\" VTX_TEST_UNINSTALLER).c_str(), Uninstaller().c_str(), FALSE);
-        g_strInstallDir = m_install.Path().c_str();
+        if (withUninstaller)
+            m_bCopied = ::CopyFileA((OwnFolder() + "\\" VTX_TEST_UNINSTALLER).c_str(), Uninstaller().c_str(), FALSE);
         // The current directory is the same folder named in capitals: the uninstaller's working
         // directory then shows whether it was given the installation folder or inherited ours.
         ::SetCurrentDirectoryA(Upper(m_install.Path()).c_str());
     }
     ~Installation()
     {
-        g_strInstallDir = m_strSavedInstallDir.c_str();
         // The uninstaller may still be ending; its file goes once it has.
         for (int i = 0; i < 100 && !::DeleteFileA(Uninstaller().c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND; ++i)
             ::Sleep(50);
@@ -100,7 +100,6 @@ private:
     std::string RecordPath() const { return m_install.Path() + "\\unins000.record"; }
 
     InstallFolder m_install;
-    std::string m_strSavedInstallDir;
     bool m_bCopied = false;
 };
 
@@ -178,35 +177,56 @@ TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAnd
     EXPECT_EQ(Upper(record["module"]), Upper(install.Uninstaller()));
 }
 
-TEST(UninstallCommand, WithTheServiceAlreadyStoppedSaysSoAndLeavesEverythingAsItWas)
+// What can stop the uninstall before it starts, and what the user is told then.
+struct UnableToUninstall {
+    const char* name;
+    DWORD serviceState;
+    enum { kUninstaller, kNothing, kFolder } inPlace;  // what "unins000.exe" is
+    const char* message;
+};
+
+TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAndTheWindowAsTheyWere)
 {
-    CVeltrixRestorer service;
-    ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
-    Installation install("vtxU-stopped");
-    ASSERT_TRUE(install.UninstallerInPlace());
-    const std::string filter = install.DataFile("filter.txt");
-    InstallFolder::WriteFileBytes(filter, "C:\\marker\r\n");
-    FakeDriver driver;
-    driver.m_locked = {"C:\\Locked"};
-    driver.m_trusted = {"C:\\tool.exe"};
-    MessageBoxCatcher boxes;
-    CVeltrixDlg dlg;
-    AsApplicationsMainWindow main(dlg);
-    const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
-        ChooseUninstall(dlg);
-        ASSERT_EQ(boxes.Shown().size(), 1u);
-        EXPECT_EQ(boxes.Shown()[0].text, "Veltrix Stoping failure!");
-        EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
-        EXPECT_EQ(boxes.Shown()[0].owner, hWnd);
-        EXPECT_FALSE(dlg.IsEnding()) << "the main window stays";
-        EXPECT_TRUE(::IsWindowEnabled(hWnd)) << "and takes input again";
-        EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\marker\r\n");
-        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "<missing>");
-        EXPECT_FALSE(install.WaitForRecord(3000)) << "the uninstaller started";
-        ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
-    });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_STOPPED)) << "nothing started it behind our back";
+    for (const UnableToUninstall& when : {
+             UnableToUninstall{"the service already stopped", SERVICE_STOPPED, UnableToUninstall::kUninstaller,
+                               "Veltrix Stoping failure!"},
+             UnableToUninstall{"no uninstaller", SERVICE_RUNNING, UnableToUninstall::kNothing, "Can't find unins000.exe!"},
+             UnableToUninstall{"a folder named as the uninstaller", SERVICE_RUNNING, UnableToUninstall::kFolder,
+                               "Can't find unins000.exe!"}}) {
+        SCOPED_TRACE(when.name);
+        CVeltrixRestorer service;
+        ASSERT_TRUE(BringVeltrixTo(when.serviceState));
+        Installation install("vtxU-unable", when.inPlace == UnableToUninstall::kUninstaller);
+        ASSERT_EQ(install.UninstallerInPlace(), when.inPlace == UnableToUninstall::kUninstaller);
+        if (when.inPlace == UnableToUninstall::kFolder)
+            ASSERT_TRUE(::CreateDirectoryA(install.Uninstaller().c_str(), nullptr));
+        const std::string filter = install.DataFile("filter.txt");
+        InstallFolder::WriteFileBytes(filter, "C:\\marker\r\n");
+        FakeDriver driver;
+        driver.m_locked = {"C:\\Locked"};
+        driver.m_trusted = {"C:\\tool.exe"};
+        MessageBoxCatcher boxes;
+        CVeltrixDlg dlg;
+        AsApplicationsMainWindow main(dlg);
+        const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
+            ChooseUninstall(dlg);
+            ASSERT_EQ(boxes.Shown().size(), 1u);
+            EXPECT_EQ(boxes.Shown()[0].text, when.message);
+            EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
+            EXPECT_EQ(boxes.Shown()[0].owner, hWnd);
+            EXPECT_FALSE(dlg.IsEnding()) << "the main window stays";
+            EXPECT_TRUE(::IsWindowEnabled(hWnd)) << "and takes input again";
+            EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\marker\r\n");
+            EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "<missing>");
+            EXPECT_FALSE(install.WaitForRecord(when.inPlace == UnableToUninstall::kUninstaller ? 3000 : 0))
+                << "the uninstaller started";
+            ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(QueryVeltrixState(), when.serviceState) << "the service is as it was";
+        if (when.inPlace == UnableToUninstall::kFolder)
+            ::RemoveDirectoryA(install.Uninstaller().c_str());
+    }
 }
 
 // ---- the progress dialog with a stop the test holds -------------------------------------------
