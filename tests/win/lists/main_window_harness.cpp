@@ -6,6 +6,7 @@
 #include "lists/list_loading.h"
 #include "res/resource.h"
 
+#include "support/driver_lists.h"
 #include "support/file_bytes.h"
 #include "support/modal.h"
 
@@ -13,7 +14,6 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
-#include <fstream>
 
 // ---- installation folder ------------------------------------------------------------------
 
@@ -35,11 +35,6 @@ std::string InstallFolder::ReadFileBytes(const std::string& path)
     return ReadWholeFile(path).value_or("<missing>");
 }
 
-void InstallFolder::WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-}
 
 // ---- the driver played by the test ----------------------------------------------------------
 
@@ -54,40 +49,16 @@ BOOL RecordPathRequest(const char* path, DWORD code)
     return TRUE;
 }
 
-// Answers as the driver's protocol says: one entry an answer, More = 1 while entries follow,
-// the Cursor its own; an empty list fails the first request.
-class FakeEnumeration : public IEnumerationChannel {
-public:
-    bool Request(uint32_t code, LIST_ENUM_RECORD& record) override
-    {
-        if (!g_fake)
-            return false;
-        g_fake->m_enumerations.push_back(code);
-        const std::vector<std::string>& list = code == IOCTL_LOCK_ENUM ? g_fake->m_locked : g_fake->m_trusted;
-        const uint32_t position = record.More == 1 ? record.Cursor : 0;
-        if (position >= list.size())
-            return false;
-        record = LIST_ENUM_RECORD{};
-        const int units = ::MultiByteToWideChar(CP_ACP, 0, list[position].c_str(), -1,
-                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
-        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
-        record.Cursor = position + 1;
-        record.More = position + 1 < list.size() ? 1 : 0;
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units),
-                                            static_cast<int>(count), out, capacity, nullptr, nullptr);
-        return n > 0 ? n : -1;
-    }
-};
-
 std::unique_ptr<IEnumerationChannel> OpenFakeEnumeration()
 {
     if (g_fake && g_fake->m_bNoDevice)
         return nullptr;
-    return std::make_unique<FakeEnumeration>();
+    return std::make_unique<CPlayedEnumeration>([](uint32_t code) -> const std::vector<std::string>* {
+        if (!g_fake)
+            return nullptr;
+        g_fake->m_enumerations.push_back(code);
+        return code == IOCTL_LOCK_ENUM ? &g_fake->m_locked : &g_fake->m_trusted;
+    });
 }
 
 PathRequestFunc g_savedRequest = nullptr;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/wnd.h"
+#include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 
 #include <windows.h>
@@ -26,7 +27,7 @@ public:
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
     // A file's bytes; "<missing>" when it cannot be read.
     static std::string ReadFileBytes(const std::string& path);
-    static void WriteFileBytes(const std::string& path, const std::string& bytes);
+    static void WriteFileBytes(const std::string& path, const std::string& bytes) { WriteWholeFile(path, bytes); }
 
 private:
     ScratchFolder m_scratch;

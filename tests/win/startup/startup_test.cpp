@@ -5,13 +5,14 @@
 #include "startup_probe.h"
 
 #include "driver/core/service_name.h"
+#include "support/file_bytes.h"
 #include "support/service_probe.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
+#include <sstream>
 
 using ::testing::Contains;
 using ::testing::IsEmpty;
@@ -135,7 +136,7 @@ void ExpectCancelEnds(const CVtxProcess& vtx, HWND hLogin)
 std::vector<std::string> ServiceKeyOpens(const std::string& traceFile, size_t& traceLines)
 {
     std::vector<std::string> opens;
-    std::ifstream trace(DosPath(traceFile));
+    std::istringstream trace(ReadWholeFile(DosPath(traceFile)).value_or(""));
     traceLines = 0;
     for (std::string line; std::getline(trace, line);) {
         std::string lower = line;
