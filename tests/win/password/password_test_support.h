@@ -3,10 +3,12 @@
 #pragma once
 
 #include "support/message_boxes.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,7 @@ protected:
     static std::vector<std::string> DataFiles();
 
 private:
-    std::string m_folder;
-    char m_previous[MAX_PATH] = {};
+    std::optional<ScratchFolder> m_scratch;
 };
 
 enum class BoxIcon { None, Exclamation, Information, Other };

@@ -334,33 +334,21 @@ TEST(StopProgressDialog, EnterEscapeOkCancelAndCloseWhileTheStopRunsChangeNothin
 }
 
 // Reads the bar when the dialog's window is being destroyed: the last thing the user saw of it.
-class BarAtDestroy {
+class BarAtDestroy : public CThreadHook<BarAtDestroy, WH_CALLWNDPROC> {
 public:
-    BarAtDestroy() : m_hHook(::SetWindowsHookExA(WH_CALLWNDPROC, &BarAtDestroy::Hook, nullptr, ::GetCurrentThreadId())) { t_pSelf = this; }
-    ~BarAtDestroy()
-    {
-        ::UnhookWindowsHookEx(m_hHook);
-        t_pSelf = nullptr;
-    }
-    BarAtDestroy(const BarAtDestroy&) = delete;
-    BarAtDestroy& operator=(const BarAtDestroy&) = delete;
-
     void Watch(HWND dialog) { m_hDialog = dialog; }
     // -1 until the window was destroyed.
     int Position() const { return m_nPosition; }
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    bool OnHook(int code, WPARAM, LPARAM lParam) override
     {
-        BarAtDestroy* self = t_pSelf;
         const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (self && code == HC_ACTION && message->message == WM_DESTROY && message->hwnd == self->m_hDialog)
-            self->m_nPosition = static_cast<int>(::SendDlgItemMessageA(message->hwnd, IDC_STOP_PROGRESS, PBM_GETPOS, 0, 0));
-        return ::CallNextHookEx(self ? self->m_hHook : nullptr, code, wParam, lParam);
+        if (code == HC_ACTION && message->message == WM_DESTROY && message->hwnd == m_hDialog)
+            m_nPosition = static_cast<int>(::SendDlgItemMessageA(message->hwnd, IDC_STOP_PROGRESS, PBM_GETPOS, 0, 0));
+        return false;
     }
 
-    static inline thread_local BarAtDestroy* t_pSelf = nullptr;
-    HHOOK m_hHook;
     HWND m_hDialog = nullptr;
     int m_nPosition = -1;
 };
