@@ -329,6 +329,8 @@ TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
     RunModal(dlg, [&](HWND hWnd) {
         Click(hWnd, IDC_HELP_BUTTON);
         viewers = WaitForViewers(helpFile, 1);
+        // The lists are saved into the current folder's data folder at close, as start-up left it.
+        ::SetCurrentDirectoryA(install.Path().c_str());
         Click(hWnd, IDOK);
     });
     EXPECT_EQ(viewers.size(), 1u);
