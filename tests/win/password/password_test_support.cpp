@@ -132,8 +132,3 @@ OpenElsewhere::OpenElsewhere(const char* path, DWORD share)
 {
 }
 
-OpenElsewhere::~OpenElsewhere()
-{
-    if (m_handle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(m_handle);
-}

@@ -33,14 +33,12 @@ std::string FixtureInstallDir()
 
 LSTATUS SetInstallDirValue(const void* data, DWORD size)
 {
-    HKEY hKey = nullptr;
-    LSTATUS status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, 0, KEY_SET_VALUE, &hKey);
+    CRegKey key;
+    const LSTATUS status = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
     if (status != ERROR_SUCCESS)
         return status;
-    status = data ? ::RegSetValueExA(hKey, "vtxapp", 0, REG_SZ, static_cast<const BYTE*>(data), size)
-                  : ::RegDeleteValueA(hKey, "vtxapp");
-    ::RegCloseKey(hKey);
-    return status;
+    return data ? ::RegSetValueExA(key.Get(), "vtxapp", 0, REG_SZ, static_cast<const BYTE*>(data), size)
+                : ::RegDeleteValueA(key.Get(), "vtxapp");
 }
 
 LSTATUS SetInstallDirValue(const std::string& folder)

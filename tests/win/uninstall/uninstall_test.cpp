@@ -231,18 +231,6 @@ TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAn
 
 // ---- the progress dialog with a stop the test holds -------------------------------------------
 
-class CEventHandle {
-public:
-    CEventHandle() : m_hEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~CEventHandle() { ::CloseHandle(m_hEvent); }
-    CEventHandle(const CEventHandle&) = delete;
-    CEventHandle& operator=(const CEventHandle&) = delete;
-    HANDLE Get() const { return m_hEvent; }
-
-private:
-    HANDLE m_hEvent;
-};
-
 // Put in place of the service stop: the worker waits in it until the test lets it go, then
 // returns the result the test chose. The real stop is back when the object goes, after any
 // worker still held has been let go and has returned.
@@ -279,9 +267,9 @@ private:
     }
 
     static inline HeldStop* s_pCurrent = nullptr;
-    CEventHandle m_entered;
-    CEventHandle m_release;
-    CEventHandle m_returned;
+    CHandle m_entered{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_release{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_returned{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     BOOL m_bResult;
     BOOL (*m_pfnSaved)();
 };
