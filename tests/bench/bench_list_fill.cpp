@@ -11,6 +11,7 @@
 #include "driver/device_channel.h"
 #include "lists/list_entry.h"
 #include "lists/list_loading.h"
+#include "support/driver_lists.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -31,52 +32,12 @@ double MillisecondsOf(Clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// ---- the driver's lists -------------------------------------------------------------------------
-
-std::vector<std::string> DriverList(DWORD enumCode)
-{
-    std::vector<std::string> paths;
-    EnumerateDriverList(enumCode, [&](const char* path) { paths.push_back(path); });
-    return paths;
-}
-
-void SetDriverList(const std::vector<std::string>& paths, DWORD enumCode, DWORD removeCode, DWORD addCode)
-{
-    for (const std::string& path : DriverList(enumCode))
-        SendPathRequest(path.c_str(), removeCode);
-    for (const std::string& path : paths)
-        SendPathRequest(path.c_str(), addCode);
-}
-
 // Answers in-process as the driver does, for sizes the stand-in does not hold.
 std::vector<std::string> g_played;
 
-class PlayedEnumeration : public IEnumerationChannel {
-public:
-    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
-    {
-        const uint32_t position = record.More == 1 ? record.Cursor : 0;
-        if (position >= g_played.size())
-            return false;
-        record = LIST_ENUM_RECORD{};
-        const int units = ::MultiByteToWideChar(CP_ACP, 0, g_played[position].c_str(), -1,
-                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
-        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
-        record.Cursor = position + 1;
-        record.More = position + 1 < g_played.size() ? 1 : 0;
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units), static_cast<int>(count),
-                                            out, capacity, nullptr, nullptr);
-        return n > 0 ? n : -1;
-    }
-};
-
 std::unique_ptr<IEnumerationChannel> OpenPlayedEnumeration()
 {
-    return std::make_unique<PlayedEnumeration>();
+    return std::make_unique<CPlayedEnumeration>([](uint32_t) { return &g_played; });
 }
 
 std::unique_ptr<IEnumerationChannel> OpenChannel(bool played)
@@ -245,8 +206,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the stand-in driver is not running\n");
         return 2;
     }
-    const std::vector<std::string> savedLocked = DriverList(IOCTL_LOCK_ENUM);
-    const std::vector<std::string> savedTrusted = DriverList(IOCTL_TRUST_ENUM);
+    const CEmptiedDriverLists kept;
 
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
@@ -262,8 +222,11 @@ int main(int argc, char** argv)
     for (size_t n : sizes) {
         const std::string entries = folder + "\\n" + std::to_string(n);
         const std::vector<std::string> paths = MakeEntries(entries, n);
-        SetDriverList(paths, IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ADD);
-        SetDriverList(paths, IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ADD);
+        // Past the stand-in's capacity some adds fail: the enumeration is played instead.
+        ClearDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE);
+        ClearDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE);
+        FillDriverList(IOCTL_LOCK_ADD, paths);
+        FillDriverList(IOCTL_TRUST_ADD, paths);
         const bool played = DriverList(IOCTL_LOCK_ENUM).size() != n || DriverList(IOCTL_TRUST_ENUM).size() != n;
         if (played) {
             g_played = paths;
@@ -305,8 +268,6 @@ int main(int argc, char** argv)
                     last.dupMs / first.dupMs);
     }
 
-    SetDriverList(savedLocked, IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ADD);
-    SetDriverList(savedTrusted, IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ADD);
     ::SetCurrentDirectoryA(work);
     ::DeleteFileA((folder + "\\data\\filter.txt").c_str());
     ::DeleteFileA((folder + "\\data\\TrustedPs.txt").c_str());

@@ -45,13 +45,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path)
 
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path << ", error " << ::GetLastError();
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    EXPECT_TRUE(ok && written == bytes.size()) << path;
+    EXPECT_TRUE(WriteWholeFile(path, bytes)) << path << ", error " << ::GetLastError();
 }
 
 void RemoveFile(const std::string& path)

@@ -5,6 +5,7 @@
 // shell started something.
 #include "app/hyperlink.h"
 #include "framework/dialog.h"
+#include "support/file_bytes.h"
 #include "support/modal.h"
 #include "hyperlink_test_ids.h"
 
@@ -138,15 +139,8 @@ protected:
     }
     int CountLines() const
     {
-        HANDLE file = ::CreateFileA(m_log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return 0;
-        char buffer[4096];
-        DWORD read = 0;
-        ::ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-        ::CloseHandle(file);
-        return static_cast<int>(std::count(buffer, buffer + read, '\n'));
+        const std::string log = ReadWholeFile(m_log).value_or("");
+        return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
     }
 
     // Gives the label the target's path as its text, and room for it with space to spare.

@@ -13,6 +13,7 @@
 #include "lists/shell_link_files.h"
 #include "res/resource.h"
 #include "support/data_object.h"
+#include "support/driver_lists.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
 
@@ -94,40 +95,6 @@ Counters Count()
             static_cast<long>(::GetGuiResources(self, GR_USEROBJECTS))};
 }
 
-std::vector<std::string> DriverList(DWORD enumCode)
-{
-    std::vector<std::string> paths;
-    EnumerateDriverList(enumCode, [&](const char* path) { paths.push_back(path); });
-    return paths;
-}
-
-// The driver's lists are empty while the soak runs and hold again what they held when it ends.
-class EmptiedDriverLists {
-public:
-    EmptiedDriverLists() : m_locked(DriverList(IOCTL_LOCK_ENUM)), m_trusted(DriverList(IOCTL_TRUST_ENUM)) { Empty(); }
-    ~EmptiedDriverLists()
-    {
-        Empty();
-        for (const std::string& path : m_locked)
-            SendPathRequest(path.c_str(), IOCTL_LOCK_ADD);
-        for (const std::string& path : m_trusted)
-            SendPathRequest(path.c_str(), IOCTL_TRUST_ADD);
-    }
-    EmptiedDriverLists(const EmptiedDriverLists&) = delete;
-    EmptiedDriverLists& operator=(const EmptiedDriverLists&) = delete;
-
-private:
-    static void Empty()
-    {
-        for (const std::string& path : DriverList(IOCTL_LOCK_ENUM))
-            SendPathRequest(path.c_str(), IOCTL_LOCK_REMOVE);
-        for (const std::string& path : DriverList(IOCTL_TRUST_ENUM))
-            SendPathRequest(path.c_str(), IOCTL_TRUST_REMOVE);
-    }
-    std::vector<std::string> m_locked;
-    std::vector<std::string> m_trusted;
-};
-
 // Takes the counts after the given round, shows them at once (a slow soak that times out has
 // still shown how far it came) and judges them against the counts after round 100.
 void Record(std::vector<Counters>& counters, int round)
@@ -174,7 +141,7 @@ void DropFiles(HWND list, const std::vector<std::string>& paths)
 TEST(Soak, AThousandRoundsOfUseLeaveTheKernelHandleAndThreadCountsFlat)
 {
     ASSERT_TRUE(CDeviceEnumeration().IsOpen()) << "the stand-in driver is not running";
-    EmptiedDriverLists emptied;
+    CEmptiedDriverLists emptied;
     InstallFolder install("vtxS-soak");
     const std::string a = install.Make("Soak\\A", true);
     const std::string b = install.Make("Soak\\B", true);

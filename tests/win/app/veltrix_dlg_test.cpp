@@ -23,6 +23,17 @@ void Click(HWND dialog, int id)
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+// Ends the main window with its close box or with its OK button.
+void CloseBy(bool closeBox, CDialog& dlg)
+{
+    if (closeBox) {
+        ::SendMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
+        PumpMessages(&dlg);
+    } else {
+        Click(dlg.m_hWnd, IDOK);
+    }
+}
+
 std::string MenuText(HMENU menu, int position)
 {
     char text[128] = {};
@@ -266,13 +277,11 @@ public:
         : m_handle(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) {}
     ~ProcessHandle()
     {
-        if (m_handle) {
-            ::TerminateProcess(m_handle, 1);
-            ::CloseHandle(m_handle);
-        }
+        if (m_handle)
+            ::TerminateProcess(m_handle.Get(), 1);
     }
-    bool EndsWithin(DWORD milliseconds) const { return ::WaitForSingleObject(m_handle, milliseconds) == WAIT_OBJECT_0; }
-    HANDLE m_handle;
+    bool EndsWithin(DWORD milliseconds) const { return ::WaitForSingleObject(m_handle.Get(), milliseconds) == WAIT_OBJECT_0; }
+    CHandle m_handle;
 };
 
 TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
@@ -296,12 +305,7 @@ TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
             ASSERT_EQ(viewers.size(), 2u);
             first = std::make_unique<ProcessHandle>(viewers[0]);
             second = std::make_unique<ProcessHandle>(viewers[1]);
-            if (closeBox) {
-                ::SendMessageA(hWnd, WM_CLOSE, 0, 0);
-                PumpMessages(&dlg);
-            } else {
-                Click(hWnd, IDOK);
-            }
+            CloseBy(closeBox, dlg);
         });
         EXPECT_EQ(result, closeBox ? IDCANCEL : IDOK);
         ASSERT_TRUE(first && second && first->m_handle && second->m_handle);
@@ -331,6 +335,8 @@ TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
     RunModal(dlg, [&](HWND hWnd) {
         Click(hWnd, IDC_HELP_BUTTON);
         viewers = WaitForViewers(helpFile, 1);
+        // The lists are saved into the current folder's data folder at close, as start-up left it.
+        ::SetCurrentDirectoryA(install.Path().c_str());
         Click(hWnd, IDOK);
     });
     EXPECT_EQ(viewers.size(), 1u);
@@ -378,12 +384,7 @@ TEST(MainWindowClosing, TheCloseButtonAndTheCloseBoxBothWriteTheListFiles)
         driver.m_trusted = {"C:\\Programs\\tool.exe"};
         CVeltrixDlg dlg;
         const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
-            if (closeBox) {
-                ::SendMessageA(hWnd, WM_CLOSE, 0, 0);
-                PumpMessages(&dlg);
-            } else {
-                Click(hWnd, IDOK);
-            }
+            CloseBy(closeBox, dlg);
         });
         EXPECT_EQ(result, closeBox ? IDCANCEL : IDOK);
         EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), "C:\\Locked\\one\r\n") << closeBox;

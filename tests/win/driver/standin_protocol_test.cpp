@@ -3,11 +3,11 @@
 #include "standin_support.h"
 
 #include "driver/device_channel.h"
+#include "support/file_bytes.h"
+#include "support/service_probe.h"
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -152,51 +152,17 @@ INSTANTIATE_TEST_SUITE_P(BothLists, StandinLists, ::testing::Values(g_lockedList
 
 namespace {
 
-// Replaces a list file for the length of a test and puts back what was there, or nothing.
-class CListFileSwap {
-public:
-    CListFileSwap(std::string path, const std::string& content) : m_path(std::move(path))
-    {
-        std::ifstream original(m_path, std::ios::binary);
-        if (original)
-            m_original.emplace(std::istreambuf_iterator<char>(original),
-                               std::istreambuf_iterator<char>());
-        original.close();
-        Write(content);
-    }
-    ~CListFileSwap()
-    {
-        if (m_original)
-            Write(*m_original);
-        else
-            ::DeleteFileA(m_path.c_str());
-    }
-    CListFileSwap(const CListFileSwap&) = delete;
-    CListFileSwap& operator=(const CListFileSwap&) = delete;
-
-private:
-    void Write(const std::string& content)
-    {
-        std::ofstream file(m_path, std::ios::binary | std::ios::trunc);
-        file << content;
-        EXPECT_TRUE(file.good()) << m_path;
-    }
-
-    std::string m_path;
-    std::optional<std::string> m_original;
-};
-
 // Whatever happens in between, the service runs again when this goes.
 class CRestartGuard {
 public:
-    ~CRestartGuard() { EXPECT_TRUE(StartStandin()); }
+    ~CRestartGuard() { EXPECT_TRUE(BringVeltrixTo(SERVICE_RUNNING)); }
 };
 
 } // namespace
 
 TEST_F(StandinTest, RestartReloadsBothListsFromTheListFiles)
 {
-    const std::string folder = InstallFolder();
+    const std::string folder = ReadInstallDir();
     ASSERT_FALSE(folder.empty()) << "no vtxapp value";
     // An empty line, a line too long for a path, a repeat in other letters and a last line
     // without its CR LF: the first three are not entries.
@@ -207,19 +173,19 @@ TEST_F(StandinTest, RestartReloadsBothListsFromTheListFiles)
                                    "\r\n"
                                    "c:\\locked\\ONE\r\n"
                                    "C:\\Locked\\Three";
-    CListFileSwap locked(folder + "\\data\\filter.txt", lockedFile);
-    CListFileSwap trusted(folder + "\\data\\TrustedPs.txt", "C:\\Programs\\Tool.exe\r\n");
+    CFileSwap locked(folder + "\\data\\filter.txt", lockedFile);
+    CFileSwap trusted(folder + "\\data\\TrustedPs.txt", "C:\\Programs\\Tool.exe\r\n");
     ASSERT_TRUE(SendUnits(IOCTL_LOCK_ADD, L"C:\\VtxTest\\OnlyInMemory").bOk);
 
     {
         CRestartGuard restart;
-        ASSERT_TRUE(StopStandin());
+        ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
         // Stopped, the driver has taken its device away.
         CHandle device(OpenVeltrixDevice());
         EXPECT_FALSE(device);
         EXPECT_FALSE(SendPathRequest("C:\\VtxTest\\Nobody", IOCTL_LOCK_ADD));
         EXPECT_FALSE(CDeviceEnumeration().IsOpen());
-        ASSERT_TRUE(StartStandin());
+        ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING));
     }
 
     EXPECT_EQ(ReadList(IOCTL_LOCK_ENUM),

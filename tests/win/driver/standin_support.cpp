@@ -1,8 +1,8 @@
 #include "standin_support.h"
 
-#include "driver/core/service_name.h"
 #include "driver/device_channel.h"
 #include "framework/handle.h"
+#include "support/service_probe.h"
 
 const ListCodes g_lockedList{IOCTL_LOCK_ADD, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ENUM, "Locked"};
 const ListCodes g_trustedList{IOCTL_TRUST_ADD, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ENUM, "Trusted"};
@@ -51,47 +51,6 @@ std::vector<std::wstring> ReadList(DWORD enumCode)
 
 namespace {
 
-constexpr int kPolls = 100;
-constexpr DWORD kPollInterval = 100;
-
-DWORD QueryState(SC_HANDLE hService)
-{
-    SERVICE_STATUS status{};
-    return ::QueryServiceStatus(hService, &status) ? status.dwCurrentState : 0;
-}
-
-bool WaitForState(SC_HANDLE hService, DWORD state)
-{
-    for (int i = 0; i < kPolls; ++i) {
-        if (QueryState(hService) == state)
-            return true;
-        ::Sleep(kPollInterval);
-    }
-    return QueryState(hService) == state;
-}
-
-// Changes the service's state through the service manager and waits for the new one.
-bool DriveService(DWORD wanted)
-{
-    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager)
-        return false;
-    CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_ALL_ACCESS));
-    if (!service)
-        return false;
-    if (QueryState(service.Get()) == wanted)
-        return true;
-    if (wanted == SERVICE_RUNNING) {
-        if (QueryState(service.Get()) == SERVICE_STOP_PENDING)
-            WaitForState(service.Get(), SERVICE_STOPPED);
-        ::StartServiceA(service.Get(), 0, nullptr);
-    } else {
-        SERVICE_STATUS status{};
-        ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-    }
-    return WaitForState(service.Get(), wanted);
-}
-
 void RemoveAll(const ListCodes& list)
 {
     for (const std::wstring& name : ReadList(list.dwEnum))
@@ -107,41 +66,9 @@ void AddAll(const ListCodes& list, const std::vector<std::wstring>& names)
 
 } // namespace
 
-bool IsServiceRunning()
-{
-    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    CServiceHandle service(
-        manager ? ::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_QUERY_STATUS) : nullptr);
-    return service && QueryState(service.Get()) == SERVICE_RUNNING;
-}
-
-bool StartStandin()
-{
-    return DriveService(SERVICE_RUNNING);
-}
-
-bool StopStandin()
-{
-    return DriveService(SERVICE_STOPPED);
-}
-
-std::string InstallFolder()
-{
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, 0, KEY_QUERY_VALUE, &hKey) !=
-        ERROR_SUCCESS)
-        return std::string();
-    const LSTATUS status =
-        ::RegQueryValueExA(hKey, "vtxapp", nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
-    ::RegCloseKey(hKey);
-    return status == ERROR_SUCCESS ? std::string(folder) : std::string();
-}
-
 void StandinTest::SetUp()
 {
-    ASSERT_TRUE(StartStandin()) << "the stand-in driver's service does not run";
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING)) << "the stand-in driver's service does not run";
     m_savedLocked = ReadList(IOCTL_LOCK_ENUM);
     m_savedTrusted = ReadList(IOCTL_TRUST_ENUM);
     RemoveAll(g_lockedList);
@@ -150,7 +77,7 @@ void StandinTest::SetUp()
 
 void StandinTest::TearDown()
 {
-    ASSERT_TRUE(StartStandin()) << "the stand-in driver's service was left stopped";
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING)) << "the stand-in driver's service was left stopped";
     RemoveAll(g_lockedList);
     RemoveAll(g_trustedList);
     AddAll(g_lockedList, m_savedLocked);

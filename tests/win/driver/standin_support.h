@@ -27,14 +27,6 @@ RawResult SendUnits(DWORD code, const std::wstring& path);
 // sent them.
 std::vector<std::wstring> ReadList(DWORD enumCode);
 
-bool IsServiceRunning();
-// Through the service manager, waiting until the state is reached.
-bool StartStandin();
-bool StopStandin();
-
-// The installation folder recorded in the service key (vtxapp).
-std::string InstallFolder();
-
 struct ListCodes {
     DWORD dwAdd;
     DWORD dwRemove;

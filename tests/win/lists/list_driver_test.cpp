@@ -7,35 +7,18 @@
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
+#include "support/driver_lists.h"
 #include "support/service_probe.h"
 #include "standin/driver/standin_modes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> DriverList(DWORD enumCode)
-{
-    std::vector<std::string> paths;
-    EnumerateDriverList(enumCode, [&](const char* path) { paths.push_back(path); });
-    return paths;
-}
-
-void EmptyDriverList(DWORD enumCode, DWORD removeCode)
-{
-    for (const std::string& path : DriverList(enumCode))
-        SendPathRequest(path.c_str(), removeCode);
-}
-
-void FillDriverList(const std::vector<std::string>& paths, DWORD addCode)
-{
-    for (const std::string& path : paths)
-        ASSERT_TRUE(SendPathRequest(path.c_str(), addCode)) << path;
-}
 
 // Each test starts with both of the driver's lists empty; what they held comes back afterwards.
 class MainWindowWithDriver : public ::testing::Test {
@@ -43,22 +26,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CDeviceEnumeration().IsOpen()) << "the stand-in driver is not running";
-        m_savedLocked = DriverList(IOCTL_LOCK_ENUM);
-        m_savedTrusted = DriverList(IOCTL_TRUST_ENUM);
-        EmptyDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE);
-        EmptyDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE);
-    }
-    void TearDown() override
-    {
-        EmptyDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE);
-        EmptyDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE);
-        FillDriverList(m_savedLocked, IOCTL_LOCK_ADD);
-        FillDriverList(m_savedTrusted, IOCTL_TRUST_ADD);
+        m_lists.emplace();
     }
 
 private:
-    std::vector<std::string> m_savedLocked;
-    std::vector<std::string> m_savedTrusted;
+    std::optional<CEmptiedDriverLists> m_lists;
 };
 
 TEST_F(MainWindowWithDriver, TheViewsShowTheDriversListsInItsOrder)
@@ -67,8 +39,8 @@ TEST_F(MainWindowWithDriver, TheViewsShowTheDriversListsInItsOrder)
     const std::vector<std::string> locked = {install.Make("Zeta", true), install.Make("Alpha", true),
                                              "C:\\Gone\\no longer here"};
     const std::vector<std::string> trusted = {"C:\\windows\\system32\\notepad.exe", install.Make("tool.exe")};
-    FillDriverList(locked, IOCTL_LOCK_ADD);
-    FillDriverList(trusted, IOCTL_TRUST_ADD);
+    ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, locked));
+    ASSERT_TRUE(FillDriverList(IOCTL_TRUST_ADD, trusted));
     CVeltrixDlg dlg;
     RunModal(dlg, [&](HWND hWnd) {
         EXPECT_EQ(ListTexts(::GetDlgItem(hWnd, IDC_LOCKED_LIST)), locked);
@@ -87,8 +59,8 @@ TEST_F(MainWindowWithDriver, EveryChangeInTheViewsReachesTheDriverAndTheNextWind
     const std::string y = install.Make("Y", true);
     const std::string z = install.Make("Z", true);
     const std::string w = install.Make("W", true);
-    FillDriverList({x, y, z}, IOCTL_LOCK_ADD);
-    FillDriverList({"C:\\P.exe", "C:\\Q.exe"}, IOCTL_TRUST_ADD);
+    ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, {x, y, z}));
+    ASSERT_TRUE(FillDriverList(IOCTL_TRUST_ADD, {"C:\\P.exe", "C:\\Q.exe"}));
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseInBrowser(w)});
     CVeltrixDlg dlg;
@@ -160,8 +132,8 @@ TEST_P(MainWindowWithMisbehavingDriver, NoEntryIsLostOrInventedAndAnUnreadListKe
     InstallFolder::WriteFileBytes(install.DataFile("TrustedPs.txt"), before);
     CStandinModeGuard mode(c.dwMode);
     ASSERT_TRUE(mode.Running());
-    FillDriverList(c.locked, IOCTL_LOCK_ADD);
-    FillDriverList(c.trusted, IOCTL_TRUST_ADD);
+    ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, c.locked));
+    ASSERT_TRUE(FillDriverList(IOCTL_TRUST_ADD, c.trusted));
 
     MessageBoxCatcher boxes;
     size_t shownAtOpen = 0;

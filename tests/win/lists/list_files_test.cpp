@@ -264,10 +264,10 @@ TEST(ListFileWrite, AReplaceThatFailsLeavesThePreviousFileAndNoTemporaryFile)
     const std::string path = install.DataFile("filter.txt");
     InstallFolder::WriteFileBytes(path, "C:\\previous\r\n");
     // Another program holds the file open and shares nothing.
-    HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CHandle held(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
     const BOOL replaced = ReplaceFileContent(path.c_str(), "C:\\new\r\n");
-    ::CloseHandle(held);
+    held.Close();
     EXPECT_FALSE(replaced);
     EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\previous\r\n");
     EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());

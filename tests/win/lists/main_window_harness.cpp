@@ -6,6 +6,7 @@
 #include "lists/list_loading.h"
 #include "res/resource.h"
 
+#include "support/driver_lists.h"
 #include "support/file_bytes.h"
 #include "support/modal.h"
 
@@ -13,7 +14,6 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
-#include <fstream>
 
 // ---- installation folder ------------------------------------------------------------------
 
@@ -35,11 +35,6 @@ std::string InstallFolder::ReadFileBytes(const std::string& path)
     return ReadWholeFile(path).value_or("<missing>");
 }
 
-void InstallFolder::WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-}
 
 // ---- the driver played by the test ----------------------------------------------------------
 
@@ -54,40 +49,16 @@ BOOL RecordPathRequest(const char* path, DWORD code)
     return TRUE;
 }
 
-// Answers as the driver's protocol says: one entry an answer, More = 1 while entries follow,
-// the Cursor its own; an empty list fails the first request.
-class FakeEnumeration : public IEnumerationChannel {
-public:
-    bool Request(uint32_t code, LIST_ENUM_RECORD& record) override
-    {
-        if (!g_fake)
-            return false;
-        g_fake->m_enumerations.push_back(code);
-        const std::vector<std::string>& list = code == IOCTL_LOCK_ENUM ? g_fake->m_locked : g_fake->m_trusted;
-        const uint32_t position = record.More == 1 ? record.Cursor : 0;
-        if (position >= list.size())
-            return false;
-        record = LIST_ENUM_RECORD{};
-        const int units = ::MultiByteToWideChar(CP_ACP, 0, list[position].c_str(), -1,
-                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
-        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
-        record.Cursor = position + 1;
-        record.More = position + 1 < list.size() ? 1 : 0;
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units),
-                                            static_cast<int>(count), out, capacity, nullptr, nullptr);
-        return n > 0 ? n : -1;
-    }
-};
-
 std::unique_ptr<IEnumerationChannel> OpenFakeEnumeration()
 {
     if (g_fake && g_fake->m_bNoDevice)
         return nullptr;
-    return std::make_unique<FakeEnumeration>();
+    return std::make_unique<CPlayedEnumeration>([](uint32_t code) -> const std::vector<std::string>* {
+        if (!g_fake)
+            return nullptr;
+        g_fake->m_enumerations.push_back(code);
+        return code == IOCTL_LOCK_ENUM ? &g_fake->m_locked : &g_fake->m_trusted;
+    });
 }
 
 PathRequestFunc g_savedRequest = nullptr;
@@ -180,8 +151,6 @@ void PressKey(CWnd& window, UINT vk)
 
 namespace {
 
-thread_local ShellDialogPlayer* t_player = nullptr;
-
 bool HasChildOfClass(HWND dialog, const char* className)
 {
     return ::FindWindowExA(dialog, nullptr, className, nullptr) != nullptr;
@@ -205,44 +174,28 @@ const char* ShellDialogKind(HWND hWnd)
 
 }  // namespace
 
-ShellDialogPlayer::ShellDialogPlayer(std::vector<Script> scripts)
-    : m_hook(::SetWindowsHookExA(WH_CBT, &ShellDialogPlayer::Hook, nullptr, ::GetCurrentThreadId())),
-      m_scripts(std::move(scripts))
+bool ShellDialogPlayer::OnHook(int code, WPARAM wParam, LPARAM)
 {
-    t_player = this;
-}
-
-ShellDialogPlayer::~ShellDialogPlayer()
-{
-    ::UnhookWindowsHookEx(m_hook);
-    t_player = nullptr;
-}
-
-LRESULT CALLBACK ShellDialogPlayer::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    ShellDialogPlayer* self = t_player;
-    if (self && code == HCBT_ACTIVATE) {
-        HWND dialog = reinterpret_cast<HWND>(wParam);
-        if (dialog != self->m_last) {
-            if (const char* kind = ShellDialogKind(dialog)) {
-                self->m_last = dialog;
-                self->m_pending = dialog;
-                self->m_kinds.push_back(kind);
-                // The script runs from the dialog's own loop, once the dialog is up.
-                ::SetTimer(nullptr, 0, 50, &ShellDialogPlayer::Run);
-                return 0;  // not a message box: the catcher must not see it
-            }
-        } else {
-            return 0;
-        }
-    }
-    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+    if (code != HCBT_ACTIVATE)
+        return false;
+    HWND dialog = reinterpret_cast<HWND>(wParam);
+    if (dialog == m_last)
+        return true;
+    const char* kind = ShellDialogKind(dialog);
+    if (!kind)
+        return false;
+    m_last = dialog;
+    m_pending = dialog;
+    m_kinds.push_back(kind);
+    // The script runs from the dialog's own loop, once the dialog is up.
+    ::SetTimer(nullptr, 0, 50, &ShellDialogPlayer::Run);
+    return true;  // not a message box: the catcher must not see it
 }
 
 void CALLBACK ShellDialogPlayer::Run(HWND, UINT, UINT_PTR id, DWORD)
 {
     ::KillTimer(nullptr, id);
-    ShellDialogPlayer* self = t_player;
+    ShellDialogPlayer* self = Current();
     if (!self || !self->m_pending || !::IsWindow(self->m_pending))
         return;
     HWND dialog = self->m_pending;
@@ -293,43 +246,26 @@ ShellDialogPlayer::Script CancelShellDialog()
 
 // ---- the context menu -----------------------------------------------------------------------
 
-namespace {
-thread_local MenuWatcher* t_menuWatcher = nullptr;
-}  // namespace
-
-MenuWatcher::MenuWatcher(char pick)
-    : m_pick(pick), m_hook(::SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId()))
+bool MenuWatcher::OnHook(int code, WPARAM, LPARAM lParam)
 {
-    t_menuWatcher = this;
-}
-
-MenuWatcher::~MenuWatcher()
-{
-    ::UnhookWindowsHookEx(m_hook);
-    t_menuWatcher = nullptr;
-}
-
-LRESULT CALLBACK MenuWatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    MenuWatcher* self = t_menuWatcher;
     const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (self && code == HC_ACTION) {
-        if (message->message == WM_INITMENUPOPUP) {
-            HMENU menu = reinterpret_cast<HMENU>(message->wParam);
-            std::vector<bool> enabled;
-            for (UINT id = ID_SELECT_ALL; id <= ID_ADD_ITEM_TO_LIST; ++id)
-                enabled.push_back(!(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)));
-            self->m_shown.push_back(enabled);
-            self->m_idle = false;
-        } else if (message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU && !self->m_idle) {
-            self->m_idle = true;
-            if (self->m_pick)
-                ::PostMessageA(reinterpret_cast<HWND>(message->lParam), WM_CHAR, static_cast<WPARAM>(self->m_pick), 1);
-            else
-                ::EndMenu();
-        }
+    if (code != HC_ACTION)
+        return false;
+    if (message->message == WM_INITMENUPOPUP) {
+        HMENU menu = reinterpret_cast<HMENU>(message->wParam);
+        std::vector<bool> enabled;
+        for (UINT id = ID_SELECT_ALL; id <= ID_ADD_ITEM_TO_LIST; ++id)
+            enabled.push_back(!(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)));
+        m_shown.push_back(enabled);
+        m_idle = false;
+    } else if (message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU && !m_idle) {
+        m_idle = true;
+        if (m_pick)
+            ::PostMessageA(reinterpret_cast<HWND>(message->lParam), WM_CHAR, static_cast<WPARAM>(m_pick), 1);
+        else
+            ::EndMenu();
     }
-    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+    return false;
 }
 
 void RightClick(CWnd& dlg, HWND list, int item)

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "framework/wnd.h"
+#include "support/file_bytes.h"
 #include "support/scratch_folder.h"
+#include "support/thread_hook.h"
 
 #include <windows.h>
 
@@ -26,7 +28,7 @@ public:
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
     // A file's bytes; "<missing>" when it cannot be read.
     static std::string ReadFileBytes(const std::string& path);
-    static void WriteFileBytes(const std::string& path, const std::string& bytes);
+    static void WriteFileBytes(const std::string& path, const std::string& bytes) { WriteWholeFile(path, bytes); }
 
 private:
     ScratchFolder m_scratch;
@@ -71,20 +73,16 @@ void PressKey(CWnd& window, UINT vk);
 
 // Watches the menus that this thread shows: the states of the list commands when the popup
 // opens, then ends the menu, or picks an item by its mnemonic.
-class MenuWatcher {
+class MenuWatcher : public CThreadHook<MenuWatcher, WH_CALLWNDPROC> {
 public:
-    explicit MenuWatcher(char pick = 0);
-    ~MenuWatcher();
-    MenuWatcher(const MenuWatcher&) = delete;
-    MenuWatcher& operator=(const MenuWatcher&) = delete;
+    explicit MenuWatcher(char pick = 0) : m_pick(pick) {}
 
     // One row per menu shown: enabled state of 32771..32775.
     std::vector<std::vector<bool>> m_shown;
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    bool OnHook(int code, WPARAM wParam, LPARAM lParam) override;
     char m_pick;
-    HHOOK m_hook;
     bool m_idle = false;
 };
 
@@ -96,13 +94,10 @@ void RightClick(CWnd& dlg, HWND list, int item = -1);
 // the message-box catcher would otherwise take for message boxes): each one that comes up is
 // handed, once it runs, to the next of the scripts, in order. A dialog with no script left is
 // cancelled and counted. Create after any MessageBoxCatcher.
-class ShellDialogPlayer {
+class ShellDialogPlayer : public CThreadHook<ShellDialogPlayer, WH_CBT> {
 public:
     using Script = std::function<void(HWND dialog)>;
-    explicit ShellDialogPlayer(std::vector<Script> scripts = {});
-    ~ShellDialogPlayer();
-    ShellDialogPlayer(const ShellDialogPlayer&) = delete;
-    ShellDialogPlayer& operator=(const ShellDialogPlayer&) = delete;
+    explicit ShellDialogPlayer(std::vector<Script> scripts = {}) : m_scripts(std::move(scripts)) {}
 
     void Add(Script script) { m_scripts.push_back(std::move(script)); }
     int Played() const { return m_played; }
@@ -110,11 +105,10 @@ public:
     // The kinds of the dialogs seen, in order: "browse" or "open".
     const std::vector<std::string>& Kinds() const { return m_kinds; }
 
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+private:
+    bool OnHook(int code, WPARAM wParam, LPARAM lParam) override;
     static void CALLBACK Run(HWND, UINT, UINT_PTR id, DWORD);
 
-private:
-    HHOOK m_hook;
     std::vector<Script> m_scripts;
     size_t m_next = 0;
     int m_played = 0;

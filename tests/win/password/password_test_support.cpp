@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "support/modal.h"
-#include "support/scratch_folder.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -38,44 +38,24 @@ BoxIcon IconOf(HWND box)
 
 void InstallFolderTest::SetUp()
 {
-    ::GetCurrentDirectoryA(sizeof m_previous, m_previous);
-    char temp[MAX_PATH], unique[MAX_PATH];
-    ASSERT_NE(::GetTempPathA(sizeof temp, temp), 0u);
-    ASSERT_NE(::GetTempFileNameA(temp, "vtx", 0, unique), 0u);
-    ::DeleteFileA(unique);
-    m_folder = unique;
-    ASSERT_TRUE(::CreateDirectoryA(m_folder.c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA((m_folder + "\\data").c_str(), nullptr));
-    ASSERT_TRUE(::SetCurrentDirectoryA(m_folder.c_str()));
+    m_scratch.emplace("vtxP");
+    ASSERT_TRUE(::SetCurrentDirectoryA(m_scratch->Make("data", true).c_str()));
+    ASSERT_TRUE(::SetCurrentDirectoryA(".."));
 }
 
 void InstallFolderTest::TearDown()
 {
-    ::SetCurrentDirectoryA(m_previous);
-    if (!m_folder.empty())
-        RemoveTree(m_folder);
+    m_scratch.reset();
 }
 
 void InstallFolderTest::WriteBytes(const char* path, const std::string& bytes)
 {
-    std::FILE* file = std::fopen(path, "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(WriteWholeFile(path, bytes)) << path;
 }
 
 std::string InstallFolderTest::ReadBytes(const char* path)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return "<missing>";
-    std::string bytes;
-    char buffer[256];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    std::fclose(file);
-    return bytes;
+    return ReadWholeFile(path).value_or("<missing>");
 }
 
 std::vector<std::string> InstallFolderTest::DataFiles()
@@ -152,8 +132,3 @@ OpenElsewhere::OpenElsewhere(const char* path, DWORD share)
 {
 }
 
-OpenElsewhere::~OpenElsewhere()
-{
-    if (m_handle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(m_handle);
-}

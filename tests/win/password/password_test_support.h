@@ -2,11 +2,14 @@
 // directory, its files, and the message boxes shown with their icons.
 #pragma once
 
+#include "framework/handle.h"
 #include "support/message_boxes.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +27,7 @@ protected:
     static std::vector<std::string> DataFiles();
 
 private:
-    std::string m_folder;
-    char m_previous[MAX_PATH] = {};
+    std::optional<ScratchFolder> m_scratch;
 };
 
 enum class BoxIcon { None, Exclamation, Information, Other };
@@ -62,11 +64,8 @@ bool ReadOnlyIsEnforced();
 class OpenElsewhere {
 public:
     OpenElsewhere(const char* path, DWORD share);
-    ~OpenElsewhere();
-    OpenElsewhere(const OpenElsewhere&) = delete;
-    OpenElsewhere& operator=(const OpenElsewhere&) = delete;
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(m_handle); }
 
 private:
-    HANDLE m_handle;
+    CHandle m_handle;
 };

@@ -1,6 +1,7 @@
 // vtxStart, vtxStop and the queries against the stand-in driver's real service: the driver is
 // really unloaded and loaded again, as its device shows. Each test leaves the service running.
 #include "support/service_probe.h"
+#include "support/vtx_process.h"
 #include "vtxlib32_loader.h"
 
 #include "driver/core/protocol.h"
@@ -64,9 +65,7 @@ TEST_F(VtxServiceStartStop, DeletedRunningServiceGoesOnceStopped)
     EXPECT_NE(m_lib.Call("vtxDelete"), 0);
     EXPECT_NE(m_lib.Call("vtxStop"), 0);
     EXPECT_FALSE(DeviceOpens());
-    for (int i = 0; i < 50 && ServiceExists(); ++i)
-        ::Sleep(100);
-    EXPECT_FALSE(ServiceExists());
+    EXPECT_TRUE(PollUntil([] { return !ServiceExists(); }, 5000));
 }
 
 TEST_F(VtxServiceStartStop, ServiceCreatedByTheLibraryRunsTheDriverOnceAdaptedToWine)

@@ -5,13 +5,14 @@
 #include "startup_probe.h"
 
 #include "driver/core/service_name.h"
+#include "support/file_bytes.h"
 #include "support/service_probe.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
+#include <sstream>
 
 using ::testing::Contains;
 using ::testing::IsEmpty;
@@ -32,14 +33,12 @@ std::string FixtureInstallDir()
 
 LSTATUS SetInstallDirValue(const void* data, DWORD size)
 {
-    HKEY hKey = nullptr;
-    LSTATUS status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, 0, KEY_SET_VALUE, &hKey);
+    CRegKey key;
+    const LSTATUS status = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
     if (status != ERROR_SUCCESS)
         return status;
-    status = data ? ::RegSetValueExA(hKey, "vtxapp", 0, REG_SZ, static_cast<const BYTE*>(data), size)
-                  : ::RegDeleteValueA(hKey, "vtxapp");
-    ::RegCloseKey(hKey);
-    return status;
+    return data ? ::RegSetValueExA(key.Get(), "vtxapp", 0, REG_SZ, static_cast<const BYTE*>(data), size)
+                : ::RegDeleteValueA(key.Get(), "vtxapp");
 }
 
 LSTATUS SetInstallDirValue(const std::string& folder)
@@ -135,7 +134,7 @@ void ExpectCancelEnds(const CVtxProcess& vtx, HWND hLogin)
 std::vector<std::string> ServiceKeyOpens(const std::string& traceFile, size_t& traceLines)
 {
     std::vector<std::string> opens;
-    std::ifstream trace(DosPath(traceFile));
+    std::istringstream trace(ReadWholeFile(DosPath(traceFile)).value_or(""));
     traceLines = 0;
     for (std::string line; std::getline(trace, line);) {
         std::string lower = line;

@@ -1,7 +1,6 @@
 #include "support/message_boxes.h"
 
 namespace {
-thread_local MessageBoxCatcher* t_catcher = nullptr;
 
 // A message box is a dialog that user32 made, not one of our templates: told apart by the
 // module that owns the window. Its text stands in a static of id 0xFFFF (Windows) or 100 (Wine).
@@ -30,32 +29,19 @@ std::string TextOf(HWND box)
 }
 }  // namespace
 
-MessageBoxCatcher::MessageBoxCatcher()
-    : m_hook(::SetWindowsHookExA(WH_CBT, &MessageBoxCatcher::Hook, nullptr, ::GetCurrentThreadId()))
+bool MessageBoxCatcher::OnHook(int code, WPARAM wParam, LPARAM)
 {
-    t_catcher = this;
-}
-
-MessageBoxCatcher::~MessageBoxCatcher()
-{
-    ::UnhookWindowsHookEx(m_hook);
-    t_catcher = nullptr;
-}
-
-LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    MessageBoxCatcher* self = t_catcher;
-    if (self && code == HCBT_ACTIVATE) {
+    if (code == HCBT_ACTIVATE) {
         HWND box = reinterpret_cast<HWND>(wParam);
-        if (box != self->m_last && IsMessageBox(box)) {
-            self->m_last = box;
+        if (box != m_last && IsMessageBox(box)) {
+            m_last = box;
             char caption[256] = {};
             ::GetWindowTextA(box, caption, sizeof caption);
-            self->m_shown.push_back({TextOf(box), caption, ::GetWindow(box, GW_OWNER)});
-            if (self->m_onShown)
-                self->m_onShown(box, self->m_context);
+            m_shown.push_back({TextOf(box), caption, ::GetWindow(box, GW_OWNER)});
+            if (m_onShown)
+                m_onShown(box, m_context);
             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
     }
-    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+    return false;
 }

@@ -2,6 +2,8 @@
 // default button, so that code under test runs on as if a user had pressed OK.
 #pragma once
 
+#include "support/thread_hook.h"
+
 #include <windows.h>
 
 #include <string>
@@ -13,12 +15,8 @@ struct ShownMessageBox {
     HWND owner;
 };
 
-class MessageBoxCatcher {
+class MessageBoxCatcher : public CThreadHook<MessageBoxCatcher, WH_CBT> {
 public:
-    MessageBoxCatcher();
-    ~MessageBoxCatcher();
-    MessageBoxCatcher(const MessageBoxCatcher&) = delete;
-    MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
 
     const std::vector<ShownMessageBox>& Shown() const { return m_shown; }
     void Clear() { m_shown.clear(); }
@@ -28,8 +26,7 @@ public:
     void* m_context = nullptr;
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    HHOOK m_hook;
+    bool OnHook(int code, WPARAM wParam, LPARAM lParam) override;
     HWND m_last = nullptr;  // activation can come twice for one box
     std::vector<ShownMessageBox> m_shown;
 };

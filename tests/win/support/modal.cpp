@@ -57,35 +57,19 @@ void TypeText(HWND edit, const char* text)
         ::SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
-namespace {
-thread_local OwnDialogCloser* t_closer = nullptr;
-}  // namespace
-
-OwnDialogCloser::OwnDialogCloser() : m_hook(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId()))
+bool OwnDialogCloser::OnHook(int code, WPARAM wParam, LPARAM)
 {
-    t_closer = this;
-}
-
-OwnDialogCloser::~OwnDialogCloser()
-{
-    ::UnhookWindowsHookEx(m_hook);
-    t_closer = nullptr;
-}
-
-LRESULT CALLBACK OwnDialogCloser::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    OwnDialogCloser* self = t_closer;
-    if (self && code == HCBT_ACTIVATE) {
+    if (code == HCBT_ACTIVATE) {
         HWND hWnd = reinterpret_cast<HWND>(wParam);
         char className[16] = {};
         ::GetClassNameA(hWnd, className, sizeof className);
-        if (hWnd != self->m_main && lstrcmpA(className, "#32770") == 0 && hWnd != self->m_last) {
-            self->m_last = hWnd;
+        if (hWnd != m_main && lstrcmpA(className, "#32770") == 0 && hWnd != m_last) {
+            m_last = hWnd;
             char caption[128] = {};
             ::GetWindowTextA(hWnd, caption, sizeof caption);
-            self->m_captions.push_back(caption);
+            m_captions.push_back(caption);
             ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
         }
     }
-    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, wParam, lParam);
+    return false;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/dialog.h"
+#include "support/thread_hook.h"
 
 #include <functional>
 #include <string>
@@ -21,18 +22,12 @@ void TypeText(HWND edit, const char* text);
 
 // Closes (with IDCANCEL) every dialog of this thread that comes up other than m_main, noting
 // its caption: the about box or the change-password dialog opened by a command under test.
-class OwnDialogCloser {
+class OwnDialogCloser : public CThreadHook<OwnDialogCloser, WH_CBT> {
 public:
-    OwnDialogCloser();
-    ~OwnDialogCloser();
-    OwnDialogCloser(const OwnDialogCloser&) = delete;
-    OwnDialogCloser& operator=(const OwnDialogCloser&) = delete;
-
     std::vector<std::string> m_captions;
     HWND m_main = nullptr;
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    HHOOK m_hook;
+    bool OnHook(int code, WPARAM wParam, LPARAM lParam) override;
     HWND m_last = nullptr;
 };

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -72,6 +71,11 @@ DWORD QueryVeltrixState()
 
 bool BringVeltrixTo(DWORD dwState)
 {
+    if (QueryVeltrixState() == dwState)
+        return true;
+    // A start asked for while the last stop is still under way would fail.
+    if (dwState == SERVICE_RUNNING)
+        PollUntil([] { return QueryVeltrixState() != SERVICE_STOP_PENDING; });
     {
         CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
         CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_START | SERVICE_STOP));
@@ -157,23 +161,16 @@ CStandinModeGuard::CStandinModeGuard(DWORD dwMode) : m_strData(ReadInstallDir() 
 {
     if (!BringVeltrixTo(SERVICE_STOPPED))
         return;
-    for (size_t i = 0; i < std::size(kListFiles); ++i) {
-        const std::string path = m_strData + kListFiles[i];
-        m_savedFiles[i] = ReadWholeFile(path);
-        ::DeleteFileA(path.c_str());
-    }
+    for (size_t i = 0; i < std::size(kListFiles); ++i)
+        m_files[i].emplace(m_strData + kListFiles[i], std::nullopt);
     m_bRunning = SetStandinMode(dwMode) && BringVeltrixTo(SERVICE_RUNNING);
 }
 
 CStandinModeGuard::~CStandinModeGuard()
 {
     EXPECT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
-    for (size_t i = 0; i < std::size(kListFiles); ++i) {
-        if (m_savedFiles[i]) {
-            std::ofstream file(m_strData + kListFiles[i], std::ios::binary | std::ios::trunc);
-            file << *m_savedFiles[i];
-        }
-    }
+    for (std::optional<CFileSwap>& file : m_files)
+        file.reset();
     EXPECT_TRUE(SetStandinMode(VTX_MODE_DEFAULT));
     EXPECT_TRUE(BringVeltrixTo(SERVICE_RUNNING)) << "the stand-in driver was left stopped";
 }

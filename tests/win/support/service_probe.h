@@ -2,6 +2,8 @@
 // the code under test.
 #pragma once
 
+#include "support/file_bytes.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -65,6 +67,6 @@ public:
 
 private:
     std::string m_strData;
-    std::optional<std::string> m_savedFiles[2];
+    std::optional<CFileSwap> m_files[2];
     bool m_bRunning = false;
 };

@@ -231,18 +231,6 @@ TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAn
 
 // ---- the progress dialog with a stop the test holds -------------------------------------------
 
-class CEventHandle {
-public:
-    CEventHandle() : m_hEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~CEventHandle() { ::CloseHandle(m_hEvent); }
-    CEventHandle(const CEventHandle&) = delete;
-    CEventHandle& operator=(const CEventHandle&) = delete;
-    HANDLE Get() const { return m_hEvent; }
-
-private:
-    HANDLE m_hEvent;
-};
-
 // Put in place of the service stop: the worker waits in it until the test lets it go, then
 // returns the result the test chose. The real stop is back when the object goes, after any
 // worker still held has been let go and has returned.
@@ -279,9 +267,9 @@ private:
     }
 
     static inline HeldStop* s_pCurrent = nullptr;
-    CEventHandle m_entered;
-    CEventHandle m_release;
-    CEventHandle m_returned;
+    CHandle m_entered{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_release{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_returned{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     BOOL m_bResult;
     BOOL (*m_pfnSaved)();
 };
@@ -334,33 +322,21 @@ TEST(StopProgressDialog, EnterEscapeOkCancelAndCloseWhileTheStopRunsChangeNothin
 }
 
 // Reads the bar when the dialog's window is being destroyed: the last thing the user saw of it.
-class BarAtDestroy {
+class BarAtDestroy : public CThreadHook<BarAtDestroy, WH_CALLWNDPROC> {
 public:
-    BarAtDestroy() : m_hHook(::SetWindowsHookExA(WH_CALLWNDPROC, &BarAtDestroy::Hook, nullptr, ::GetCurrentThreadId())) { t_pSelf = this; }
-    ~BarAtDestroy()
-    {
-        ::UnhookWindowsHookEx(m_hHook);
-        t_pSelf = nullptr;
-    }
-    BarAtDestroy(const BarAtDestroy&) = delete;
-    BarAtDestroy& operator=(const BarAtDestroy&) = delete;
-
     void Watch(HWND dialog) { m_hDialog = dialog; }
     // -1 until the window was destroyed.
     int Position() const { return m_nPosition; }
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    bool OnHook(int code, WPARAM, LPARAM lParam) override
     {
-        BarAtDestroy* self = t_pSelf;
         const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (self && code == HC_ACTION && message->message == WM_DESTROY && message->hwnd == self->m_hDialog)
-            self->m_nPosition = static_cast<int>(::SendDlgItemMessageA(message->hwnd, IDC_STOP_PROGRESS, PBM_GETPOS, 0, 0));
-        return ::CallNextHookEx(self ? self->m_hHook : nullptr, code, wParam, lParam);
+        if (code == HC_ACTION && message->message == WM_DESTROY && message->hwnd == m_hDialog)
+            m_nPosition = static_cast<int>(::SendDlgItemMessageA(message->hwnd, IDC_STOP_PROGRESS, PBM_GETPOS, 0, 0));
+        return false;
     }
 
-    static inline thread_local BarAtDestroy* t_pSelf = nullptr;
-    HHOOK m_hHook;
     HWND m_hDialog = nullptr;
     int m_nPosition = -1;
 };
