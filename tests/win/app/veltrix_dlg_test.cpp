@@ -324,8 +324,6 @@ TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
     ScratchFolder elsewhere("vtxE-helpcwd");
     const std::string planted = elsewhere.Make("VeltrixHelp.chm");
     InstallFolder::WriteFileBytes(planted, "planted");
-    // The close writes the lists into the current folder's data folder.
-    ASSERT_TRUE(::CreateDirectoryA((elsewhere.Path() + "\\data").c_str(), nullptr));
     ASSERT_TRUE(::SetCurrentDirectoryA(elsewhere.Path().c_str()));
     ChmAssociation association;
     FakeDriver driver;
