@@ -16,10 +16,8 @@ TEST(ListFileFormat, EachPathIsOneCrLfLineInOrderWithNothingElse)
 
 TEST(ListFileFormat, AnEmptyListIsAnEmptyFile)
 {
-    std::string content;
-    EXPECT_EQ(content.size(), 0u);
-    AppendListFileLine(content, "");
-    EXPECT_EQ(content, "\r\n") << "an entry is a line even when its text is empty";
+    EXPECT_EQ(ListFileContent({}), "");
+    EXPECT_EQ(ListFileContent({""}), "\r\n") << "an entry is a line even when its text is empty";
 }
 
 TEST(ListFileFormat, AnsiBytesAndBlanksGoOutUnchanged)

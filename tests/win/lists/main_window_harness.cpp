@@ -2,8 +2,7 @@
 
 #include "app/veltrix_app.h"
 #include "driver/core/protocol.h"
-#include "lists/list_entry.h"
-#include "lists/list_loading.h"
+#include "lists/list_description.h"
 #include "res/resource.h"
 
 #include "support/file_bytes.h"
@@ -45,25 +44,15 @@ void InstallFolder::WriteFileBytes(const std::string& path, const std::string& b
 
 namespace {
 
-FakeDriver* g_fake = nullptr;
-
-BOOL RecordPathRequest(const char* path, DWORD code)
-{
-    if (g_fake)
-        g_fake->m_requests.push_back({code, path});
-    return TRUE;
-}
-
 // Answers as the driver's protocol says: one entry an answer, More = 1 while entries follow,
 // the Cursor its own; an empty list fails the first request.
 class FakeEnumeration : public IEnumerationChannel {
 public:
+    explicit FakeEnumeration(FakeDriver& driver) : m_driver(driver) {}
     bool Request(uint32_t code, LIST_ENUM_RECORD& record) override
     {
-        if (!g_fake)
-            return false;
-        g_fake->m_enumerations.push_back(code);
-        const std::vector<std::string>& list = code == IOCTL_LOCK_ENUM ? g_fake->m_locked : g_fake->m_trusted;
+        m_driver.m_enumerations.push_back(code);
+        const std::vector<std::string>& list = code == g_lockedList.dwEnumCode ? m_driver.m_locked : m_driver.m_trusted;
         const uint32_t position = record.More == 1 ? record.Cursor : 0;
         if (position >= list.size())
             return false;
@@ -81,34 +70,24 @@ public:
                                             static_cast<int>(count), out, capacity, nullptr, nullptr);
         return n > 0 ? n : -1;
     }
+
+private:
+    FakeDriver& m_driver;
 };
-
-std::unique_ptr<IEnumerationChannel> OpenFakeEnumeration()
-{
-    if (g_fake && g_fake->m_bNoDevice)
-        return nullptr;
-    return std::make_unique<FakeEnumeration>();
-}
-
-PathRequestFunc g_savedRequest = nullptr;
-EnumerationOpenFunc g_savedOpen = nullptr;
 
 }  // namespace
 
-FakeDriver::FakeDriver()
+BOOL FakeDriver::SendPathRequest(const char* path, DWORD code)
 {
-    g_fake = this;
-    g_savedRequest = g_pfnSendPathRequest;
-    g_savedOpen = g_pfnOpenEnumeration;
-    g_pfnSendPathRequest = &RecordPathRequest;
-    g_pfnOpenEnumeration = &OpenFakeEnumeration;
+    m_requests.push_back({code, path});
+    return TRUE;
 }
 
-FakeDriver::~FakeDriver()
+std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration()
 {
-    g_pfnSendPathRequest = g_savedRequest;
-    g_pfnOpenEnumeration = g_savedOpen;
-    g_fake = nullptr;
+    if (m_bNoDevice)
+        return nullptr;
+    return std::make_unique<FakeEnumeration>(*this);
 }
 
 // ---- list views -------------------------------------------------------------------------------
