@@ -10,6 +10,7 @@
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "lists/list_entry.h"
+#include "support/played_enumeration.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -50,29 +51,6 @@ void SetDriverList(const std::vector<std::string>& paths, DWORD enumCode, DWORD 
 // Answers in-process as the driver does, for sizes the stand-in does not hold.
 std::vector<std::string> g_played;
 
-class PlayedEnumeration : public IEnumerationChannel {
-public:
-    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
-    {
-        const uint32_t position = record.More == 1 ? record.Cursor : 0;
-        if (position >= g_played.size())
-            return false;
-        record = LIST_ENUM_RECORD{};
-        const int units = ::MultiByteToWideChar(CP_ACP, 0, g_played[position].c_str(), -1,
-                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
-        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
-        record.Cursor = position + 1;
-        record.More = position + 1 < g_played.size() ? 1 : 0;
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units), static_cast<int>(count),
-                                            out, capacity, nullptr, nullptr);
-        return n > 0 ? n : -1;
-    }
-};
-
 // The device, with the enumerations played in-process when the stand-in holds fewer entries.
 class CBenchDevice : public CDeviceChannel {
 public:
@@ -80,7 +58,7 @@ public:
     std::unique_ptr<IEnumerationChannel> OpenEnumeration() override
     {
         if (m_bPlayed)
-            return std::make_unique<PlayedEnumeration>();
+            return std::make_unique<CPlayedEnumeration>([](uint32_t) -> const std::vector<std::string>& { return g_played; });
         return CDeviceChannel::OpenEnumeration();
     }
 };

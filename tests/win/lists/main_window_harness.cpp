@@ -1,12 +1,12 @@
 #include "main_window_harness.h"
 
 #include "app/veltrix_app.h"
-#include "driver/core/protocol.h"
 #include "lists/list_description.h"
 #include "res/resource.h"
 
 #include "support/file_bytes.h"
 #include "support/modal.h"
+#include "support/played_enumeration.h"
 
 #include <commctrl.h>
 #include <dlgs.h>
@@ -42,41 +42,6 @@ void InstallFolder::WriteFileBytes(const std::string& path, const std::string& b
 
 // ---- the driver played by the test ----------------------------------------------------------
 
-namespace {
-
-// Answers as the driver's protocol says: one entry an answer, More = 1 while entries follow,
-// the Cursor its own; an empty list fails the first request.
-class FakeEnumeration : public IEnumerationChannel {
-public:
-    explicit FakeEnumeration(FakeDriver& driver) : m_driver(driver) {}
-    bool Request(uint32_t code, LIST_ENUM_RECORD& record) override
-    {
-        m_driver.m_enumerations.push_back(code);
-        const std::vector<std::string>& list = code == g_lockedList.dwEnumCode ? m_driver.m_locked : m_driver.m_trusted;
-        const uint32_t position = record.More == 1 ? record.Cursor : 0;
-        if (position >= list.size())
-            return false;
-        record = LIST_ENUM_RECORD{};
-        const int units = ::MultiByteToWideChar(CP_ACP, 0, list[position].c_str(), -1,
-                                                reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
-        record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
-        record.Cursor = position + 1;
-        record.More = position + 1 < list.size() ? 1 : 0;
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units),
-                                            static_cast<int>(count), out, capacity, nullptr, nullptr);
-        return n > 0 ? n : -1;
-    }
-
-private:
-    FakeDriver& m_driver;
-};
-
-}  // namespace
-
 BOOL FakeDriver::SendPathRequest(const char* path, DWORD code)
 {
     m_requests.push_back({code, path});
@@ -87,7 +52,10 @@ std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration()
 {
     if (m_bNoDevice)
         return nullptr;
-    return std::make_unique<FakeEnumeration>(*this);
+    return std::make_unique<CPlayedEnumeration>([this](uint32_t code) -> const std::vector<std::string>& {
+        m_enumerations.push_back(code);
+        return code == g_lockedList.dwEnumCode ? m_locked : m_trusted;
+    });
 }
 
 // ---- list views -------------------------------------------------------------------------------
