@@ -2,6 +2,7 @@
 
 #include "app/core/install_dir.h"
 #include "app/veltrix_dlg.h"
+#include "driver/service_manager.h"
 #include "driver/service_routines.h"
 #include "framework/handle.h"
 #include "password/login_dlg.h"
@@ -10,7 +11,6 @@
 CVeltrixApp theApp;
 CMutex g_instanceMutex(FALSE, "Veltrix");
 CString g_strInstallDir;
-UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
 namespace {
 const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
@@ -48,13 +48,30 @@ void RestrictDllSearch()
 }
 }  // namespace
 
+// The application's message map has one entry.
+BOOL CVeltrixApp::OnCmdMsg(UINT nID)
+{
+    if (nID != ID_HELP)
+        return FALSE;
+    OnHelp();
+    return TRUE;
+}
+
+void CVeltrixApp::OnHelp()
+{
+    // Before the main window (at the login) there is no help to show.
+    if (auto* pMainDlg = dynamic_cast<CVeltrixDlg*>(m_pMainWnd))
+        pMainDlg->ShowHelp();
+}
+
 BOOL CVeltrixApp::InitInstance()
 {
     RestrictDllSearch();
     AfxEnableControlContainer();
     AfxOleInit();  // before the main window: its list views register OLE drop targets
 
-    if (!StartDriverService())
+    CServiceManager services;
+    if (!StartDriverService(services))
         return FALSE;
 
     if (!g_instanceMutex.Lock(1)) {

@@ -10,11 +10,13 @@ public:
     // The whole run: service, single instance, installation folder, login, main window.
     // Always FALSE: the program has no message loop of its own.
     BOOL InitInstance() override;
+    BOOL OnCmdMsg(UINT nID) override;
+
+    // ID_HELP: the help file, opened by the main window as its "Help" button does.
+    void OnHelp();
 };
 
 extern CVeltrixApp theApp;
 extern CMutex g_instanceMutex;
 // The installation folder from the registry; the current directory from start-up on.
 extern CString g_strInstallDir;
-// The private clipboard format that drop targets refuse.
-extern UINT g_cfPrivateFormat;

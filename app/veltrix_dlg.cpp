@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/veltrix_app.h"
+#include "driver/stop_progress_dlg.h"
 #include "framework/app.h"
 #include "password/change_password_dlg.h"
 #include "res/resource.h"
@@ -56,15 +57,16 @@ const MessageEntry CVeltrixDlg::messageEntries[] = {
 };
 const MessageMap CVeltrixDlg::messageMap{&CDialog::messageMap, messageEntries};
 
-CVeltrixDlg::CVeltrixDlg(CWnd* pParent)
+CVeltrixDlg::CVeltrixDlg(CWnd* pParent) : CVeltrixDlg(VeltrixDevice(), std::make_shared<CServiceManager>(), pParent) {}
+
+CVeltrixDlg::CVeltrixDlg(IDeviceChannel& device, std::shared_ptr<IServiceManager> services, CWnd* pParent)
     : CDialog(IDD_MAIN, pParent),
-      m_listTrusted(TRUE),
-      m_listLocked(FALSE),
+      m_listTrusted(g_trustedList, device),
+      m_listLocked(g_lockedList, device),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP))),
       m_bTrustedActive(FALSE),
       m_hAccel(nullptr),
-      m_bLockedIncomplete(FALSE),
-      m_bTrustedIncomplete(FALSE)
+      m_pServices(std::move(services))
 {
 }
 
@@ -73,8 +75,8 @@ CVeltrixDlg::~CVeltrixDlg() = default;
 
 void CVeltrixDlg::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Control(pDX, IDC_TRUSTED_LIST, m_listTrusted);
-    DDX_Control(pDX, IDC_LOCKED_LIST, m_listLocked);
+    DDX_Control(pDX, IDC_TRUSTED_LIST, m_listTrusted.View());
+    DDX_Control(pDX, IDC_LOCKED_LIST, m_listLocked.View());
 }
 
 BOOL CVeltrixDlg::OnInitDialog()
@@ -89,11 +91,75 @@ BOOL CVeltrixDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    SetUpListViews();
+    // The shell's system image list: both views show the shell's own icons.
+    SHFILEINFOA shellInfo{};
+    m_imageList.Attach(reinterpret_cast<HIMAGELIST>(::SHGetFileInfoA(
+        "", 0, &shellInfo, sizeof shellInfo, SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON)));
+    if (shellInfo.hIcon)
+        ::DestroyIcon(shellInfo.hIcon);
+    m_listLocked.SetUp(*this, m_imageList);
+    m_listTrusted.SetUp(*this, m_imageList);
+    m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_LIST_ACCEL));
+
     // Told once the window is up, not over an empty screen.
-    if (m_bLockedIncomplete || m_bTrustedIncomplete)
+    if (m_listLocked.IsIncomplete() || m_listTrusted.IsIncomplete())
         PostMessage(WM_REPORT_UNREAD_LISTS);
     return TRUE;
+}
+
+LRESULT CVeltrixDlg::OnReportUnreadLists(WPARAM, LPARAM)
+{
+    m_listLocked.ReportUnread(*this);
+    m_listTrusted.ReportUnread(*this);
+    return 0;
+}
+
+void CVeltrixDlg::LoadLockedFromDriver() { m_listLocked.LoadFromDriver(); }
+void CVeltrixDlg::LoadTrustedFromDriver() { m_listTrusted.LoadFromDriver(); }
+
+void CVeltrixDlg::SaveLists()
+{
+    // Both files are tried before anything is told.
+    const BOOL bLockedSaved = m_listLocked.SaveFile();
+    const BOOL bTrustedSaved = m_listTrusted.SaveFile();
+    if (!bLockedSaved)
+        m_listLocked.ReportSaveFailure(*this);
+    if (!bTrustedSaved)
+        m_listTrusted.ReportSaveFailure(*this);
+}
+
+void CVeltrixDlg::OnAddLocked() { m_listLocked.Add(*this); }
+void CVeltrixDlg::OnAddTrusted() { m_listTrusted.Add(*this); }
+void CVeltrixDlg::OnAddItemToList() { ActiveList().Add(*this); }
+void CVeltrixDlg::OnSelectAll() { ActiveList().SelectAll(); }
+void CVeltrixDlg::OnInvertSelection() { ActiveList().InvertSelection(); }
+void CVeltrixDlg::OnRemoveFromList() { ActiveList().RemoveSelected(); }
+void CVeltrixDlg::OnClearList() { ActiveList().Clear(); }
+
+// The Remove buttons, a right click and the focus make their list the active one.
+void CVeltrixDlg::OnRemoveLocked() { Activate(m_listLocked).RemoveSelected(); }
+void CVeltrixDlg::OnRemoveTrusted() { Activate(m_listTrusted).RemoveSelected(); }
+void CVeltrixDlg::OnRClickLocked(NMHDR*, LRESULT* pResult) { *pResult = ShowMenu(m_listLocked); }
+void CVeltrixDlg::OnRClickTrusted(NMHDR*, LRESULT* pResult) { *pResult = ShowMenu(m_listTrusted); }
+void CVeltrixDlg::OnSetFocusLocked(NMHDR*, LRESULT* pResult) { Activate(m_listLocked); *pResult = 0; }
+void CVeltrixDlg::OnSetFocusTrusted(NMHDR*, LRESULT* pResult) { Activate(m_listTrusted); *pResult = 0; }
+void CVeltrixDlg::OnItemChangedLocked(NMHDR*, LRESULT* pResult) { *pResult = m_listLocked.UpdateRemoveButton(*this); }
+void CVeltrixDlg::OnItemChangedTrusted(NMHDR*, LRESULT* pResult) { *pResult = m_listTrusted.UpdateRemoveButton(*this); }
+void CVeltrixDlg::OnKeyDownLocked(NMHDR* pNMHDR, LRESULT* pResult) { *pResult = OnListKeyDown(pNMHDR); }
+void CVeltrixDlg::OnKeyDownTrusted(NMHDR* pNMHDR, LRESULT* pResult) { *pResult = OnListKeyDown(pNMHDR); }
+
+LRESULT CVeltrixDlg::ShowMenu(CProtectionList& list)
+{
+    Activate(list).ShowMenu(*this);
+    return 0;
+}
+
+LRESULT CVeltrixDlg::OnListKeyDown(NMHDR* pNMHDR)
+{
+    // Delete acts on the active list, which is the view that has the focus.
+    if (reinterpret_cast<NMLVKEYDOWN*>(pNMHDR)->wVKey == VK_DELETE)
+        OnRemoveFromList();
+    return 0;
 }
 
 void CVeltrixDlg::OnSysCommand(UINT nID, LPARAM)
@@ -107,6 +173,27 @@ void CVeltrixDlg::OnSysCommand(UINT nID, LPARAM)
         OnUninstall();
     } else {
         Default();
+    }
+}
+
+void CVeltrixDlg::OnUninstall()
+{
+    CString command;
+    command.Format("%s\\%s", g_strInstallDir.GetString(), "unins000.exe");
+    // Stopping the driver first would leave the machine unprotected with nothing to uninstall it.
+    const DWORD attributes = ::GetFileAttributesA(command);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        MessageBox("Can't find unins000.exe!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+
+    CStopProgressDlg progress(m_pServices);
+    if (progress.DoModal() == IDOK) {
+        // Saves both lists and ends the main window before the uninstaller runs.
+        OnOK();
+        ::ShellExecuteA(nullptr, "open", command, nullptr, g_strInstallDir, SW_SHOWDEFAULT);
+    } else {
+        MessageBox("Veltrix Stoping failure!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
@@ -133,6 +220,11 @@ HCURSOR CVeltrixDlg::OnQueryDragIcon()
 }
 
 void CVeltrixDlg::OnHelpButton()
+{
+    ShowHelp();
+}
+
+void CVeltrixDlg::ShowHelp()
 {
     // By its full path: a relative name would open whatever file of that name the current
     // folder holds.

@@ -6,7 +6,10 @@
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "framework/handle.h"
-#include "lists/file_list_ctrl.h"
+#include "driver/service_manager.h"
+#include "lists/protection_list.h"
+
+#include <memory>
 
 // Posted to itself when the window has opened, to tell of lists the driver did not give whole.
 #define WM_REPORT_UNREAD_LISTS (WM_APP + 1)
@@ -14,6 +17,11 @@
 class CVeltrixDlg : public CDialog {
 public:
     explicit CVeltrixDlg(CWnd* pParent = nullptr);
+    // The lists talk to the driver through device, the uninstall command stops the service
+    // through services: the real ones unless a test plays them.
+    explicit CVeltrixDlg(IDeviceChannel& device,
+                         std::shared_ptr<IServiceManager> services = std::make_shared<CServiceManager>(),
+                         CWnd* pParent = nullptr);
     ~CVeltrixDlg() override;
 
     static const MessageMap messageMap;
@@ -22,6 +30,9 @@ public:
     // Keyboard messages go to the list accelerators and never to the dialog manager: Tab, Enter
     // and Escape reach the focused control as ordinary keys.
     BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Opens the help file in its viewer: the "Help" button, F1 and the help command.
+    void ShowHelp();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -40,7 +51,8 @@ protected:
     void OnEndSession(BOOL bEnding);
     void OnUninstall();
 
-    // The list commands.
+    // The list commands, each forwarded to the list it names or, for the context menu's
+    // commands and the accelerators, to the active list.
     void OnAddLocked();
     void OnAddTrusted();
     void OnRemoveLocked();
@@ -59,7 +71,7 @@ protected:
     void OnKeyDownLocked(NMHDR* pNMHDR, LRESULT* pResult);
     void OnKeyDownTrusted(NMHDR* pNMHDR, LRESULT* pResult);
 
-    // Both lists read back from the driver, each entry appended to its view; a list not read
+    // The lists read back from the driver, each entry appended to its view; a list not read
     // whole is marked incomplete.
     void LoadLockedFromDriver();
     void LoadTrustedFromDriver();
@@ -69,29 +81,27 @@ protected:
     // what it held; a file that could not be written is told.
     void SaveLists();
 
-    CFileListCtrl m_listTrusted;
-    CFileListCtrl m_listLocked;
+    CProtectionList m_listTrusted;
+    CProtectionList m_listLocked;
     HICON m_hIcon;
     CImageList m_imageList;     // the shell's system image list, shared by both views
     CHandle m_hHelpProcess;     // the help viewer started last; closed when replaced
     BOOL m_bTrustedActive;      // the list that the menu commands and accelerators act on
     HACCEL m_hAccel;
-    // The driver's list could not be read whole: its view is only part of it, and its file,
-    // which may hold the rest, is not overwritten.
-    BOOL m_bLockedIncomplete;
-    BOOL m_bTrustedIncomplete;
+    std::shared_ptr<IServiceManager> m_pServices;
 
 private:
     static const MessageEntry messageEntries[];
 
-    // The columns, image list and content of both views, their drop targets and the
-    // accelerators, in the order the window needs them.
-    void SetUpListViews();
-    CFileListCtrl& ActiveList() { return m_bTrustedActive ? m_listTrusted : m_listLocked; }
-    // Appends a path that its list admitted, unless it is listed already or holds a control
-    // character, and tells the driver.
-    void AddAdmittedPath(CFileListCtrl& list, const char* path, DWORD code);
-    void ShowListMenu(const CFileListCtrl& list);
-    void UpdateRemoveButton(const CFileListCtrl& list, int nButtonID);
+    // The one place that the active list is looked at: the target of the context menu's
+    // commands and of the accelerators.
+    CProtectionList& ActiveList() { return m_bTrustedActive ? m_listTrusted : m_listLocked; }
+    CProtectionList& Activate(CProtectionList& list)
+    {
+        m_bTrustedActive = &list == &m_listTrusted;
+        return list;
+    }
+    LRESULT ShowMenu(CProtectionList& list);
+    LRESULT OnListKeyDown(NMHDR* pNMHDR);
     void EndHelpViewer();
 };

@@ -61,3 +61,22 @@ BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>
     });
     return TRUE;
 }
+
+BOOL CDeviceChannel::SendPathRequest(const char* path, DWORD code)
+{
+    return ::SendPathRequest(path, code);
+}
+
+std::unique_ptr<IEnumerationChannel> CDeviceChannel::OpenEnumeration()
+{
+    auto channel = std::make_unique<CDeviceEnumeration>();
+    if (!channel->IsOpen())
+        return nullptr;
+    return channel;
+}
+
+IDeviceChannel& VeltrixDevice()
+{
+    static CDeviceChannel device;
+    return device;
+}

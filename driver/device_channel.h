@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 // Opens the device as every use of the channel does: read and write, no sharing, synchronous.
 HANDLE OpenVeltrixDevice();
 
@@ -35,3 +37,23 @@ private:
 // path to onEntry in the driver's order, skipping entries that yield no path. FALSE when the
 // device could not be opened.
 BOOL EnumerateDriverList(DWORD code, const std::function<void(const char* path)>& onEntry);
+
+// The device as the lists use it: single-path requests and enumerations. One of the program's two
+// seams: the real device unless a test plays the driver.
+class IDeviceChannel {
+public:
+    virtual ~IDeviceChannel() = default;
+    virtual BOOL SendPathRequest(const char* path, DWORD code) = 0;
+    // nullptr when the device cannot be opened: the driver's lists are then unknown, not empty.
+    virtual std::unique_ptr<IEnumerationChannel> OpenEnumeration() = 0;
+};
+
+// The real device. It holds nothing: every request opens the device for itself.
+class CDeviceChannel : public IDeviceChannel {
+public:
+    BOOL SendPathRequest(const char* path, DWORD code) override;
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override;
+};
+
+// The real device, shared by whoever needs no other.
+IDeviceChannel& VeltrixDevice();

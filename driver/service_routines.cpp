@@ -1,6 +1,5 @@
 #include "driver/service_routines.h"
 
-#include "driver/service_manager.h"
 
 namespace {
 
@@ -11,14 +10,12 @@ void SleepMs(uint32_t milliseconds)
 
 } // namespace
 
-BOOL StartDriverService()
+BOOL StartDriverService(IServiceManager& services)
 {
-    CServiceManager manager;
-    return StartServiceAndWait(manager, SleepMs) ? TRUE : FALSE;
+    return StartServiceAndWait(services, SleepMs) ? TRUE : FALSE;
 }
 
-BOOL StopDriverService()
+BOOL StopDriverService(IServiceManager& services)
 {
-    CServiceManager manager;
-    return StopServiceAndWait(manager, SleepMs) ? TRUE : FALSE;
+    return StopServiceAndWait(services, SleepMs) ? TRUE : FALSE;
 }

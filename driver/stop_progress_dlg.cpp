@@ -7,9 +7,13 @@
 namespace {
 const UINT_PTR kStepTimer = 11;
 const UINT kStepMilliseconds = 650;  // ten steps of 10 fill the bar in 6.5 s
-}  // namespace
 
-BOOL (*CStopProgressDlg::s_pfnStopService)() = &StopDriverService;
+// What the worker owns: the window to tell, never the dialog object, and the service manager.
+struct StopJob {
+    HWND hWnd;
+    std::shared_ptr<IServiceManager> services;
+};
+}  // namespace
 
 const MessageEntry CStopProgressDlg::messageEntries[] = {
     OnWm<WM_TIMER, &CStopProgressDlg::OnTimer>(),
@@ -17,7 +21,10 @@ const MessageEntry CStopProgressDlg::messageEntries[] = {
 };
 const MessageMap CStopProgressDlg::messageMap{&CDialog::messageMap, messageEntries};
 
-CStopProgressDlg::CStopProgressDlg(CWnd* pParent) : CDialog(IDD_STOP_PROGRESS, pParent) {}
+CStopProgressDlg::CStopProgressDlg(std::shared_ptr<IServiceManager> services, CWnd* pParent)
+    : CDialog(IDD_STOP_PROGRESS, pParent), m_pServices(std::move(services))
+{
+}
 
 void CStopProgressDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -29,20 +36,22 @@ BOOL CStopProgressDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_progress.SetRange32(0, 100);
     SetTimer(kStepTimer, kStepMilliseconds);
-    // The worker is given the window's handle, never this object: it posts its result there
-    // only while that window still exists.
-    if (!AfxBeginThread(&CStopProgressDlg::StopThreadProc, m_hWnd))
+    // The worker posts its result to the window only while that window still exists.
+    auto job = std::make_unique<StopJob>(StopJob{m_hWnd, m_pServices});
+    if (AfxBeginThread(&CStopProgressDlg::StopThreadProc, job.get()))
+        job.release();
+    else
         PostMessage(WM_STOP_DONE, FALSE, 0);  // no worker: nothing was stopped
     return TRUE;
 }
 
 UINT __cdecl CStopProgressDlg::StopThreadProc(LPVOID pParam)
 {
-    const HWND hWnd = static_cast<HWND>(pParam);
-    const BOOL stopped = s_pfnStopService();
+    const std::unique_ptr<StopJob> job(static_cast<StopJob*>(pParam));
+    const BOOL stopped = StopDriverService(*job->services);
     // Posted, never sent: the worker does not wait for the user-interface thread.
-    if (::IsWindow(hWnd))
-        ::PostMessageA(hWnd, WM_STOP_DONE, static_cast<WPARAM>(stopped), 0);
+    if (::IsWindow(job->hWnd))
+        ::PostMessageA(job->hWnd, WM_STOP_DONE, static_cast<WPARAM>(stopped), 0);
     return 0;
 }
 

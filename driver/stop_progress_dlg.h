@@ -1,18 +1,20 @@
 // The "Stopping..." dialog: stops the driver's service on a worker thread while its bar moves.
 #pragma once
 
+#include "driver/service_manager.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+
+#include <memory>
 
 // Posted by the worker when the stop has finished; wParam is the stop's result, lParam 0.
 #define WM_STOP_DONE (WM_USER + 200)
 
 class CStopProgressDlg : public CDialog {
 public:
-    explicit CStopProgressDlg(CWnd* pParent = nullptr);
-
-    // What the worker runs; the real service stop unless a test puts a slower one in place.
-    static BOOL (*s_pfnStopService)();
+    // The worker stops the service through services, which it holds until it has finished.
+    explicit CStopProgressDlg(std::shared_ptr<IServiceManager> services = std::make_shared<CServiceManager>(),
+                              CWnd* pParent = nullptr);
 
     CProgressCtrl m_progress;
 
@@ -34,5 +36,6 @@ private:
     static const MessageEntry messageEntries[];
     static UINT __cdecl StopThreadProc(LPVOID pParam);
 
+    std::shared_ptr<IServiceManager> m_pServices;
     BOOL m_bStopDone = FALSE;
 };

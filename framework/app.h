@@ -5,6 +5,11 @@
 
 class CWnd;
 
+// The standard help command: F1 in a dialog and the help menus send it.
+#ifndef ID_HELP
+#define ID_HELP 0xE146
+#endif
+
 class CWinApp {
 public:
     CWinApp();
@@ -14,6 +19,9 @@ public:
 
     // FALSE ends the program at once; there is no message loop of the application's own.
     virtual BOOL InitInstance() { return FALSE; }
+    // A command (menu, accelerator, ID_HELP) that no window's message map took. TRUE when the
+    // application handled it.
+    virtual BOOL OnCmdMsg(UINT /*nID*/) { return FALSE; }
 
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;

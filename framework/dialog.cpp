@@ -30,6 +30,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
 const MessageEntry CDialog::messageEntries[] = {
     OnCommand<&CDialog::OnOK>(IDOK),
     OnCommand<&CDialog::OnCancel>(IDCANCEL),
+    OnMessage<&CDialog::OnHelpInfo>(WM_HELP),
 };
 const MessageMap CDialog::messageMap{&CWnd::messageMap, messageEntries};
 
@@ -39,6 +40,13 @@ CDialog::~CDialog()
 {
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
+}
+
+LRESULT CDialog::OnHelpInfo(WPARAM, LPARAM)
+{
+    // F1 asks for help: the standard command, which the application answers.
+    SendMessage(WM_COMMAND, ID_HELP);
+    return TRUE;
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate)

@@ -40,6 +40,8 @@ protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
+    // WM_HELP (F1): sends ID_HELP to the dialog, and from there to the application.
+    LRESULT OnHelpInfo(WPARAM, LPARAM);
 
     UINT m_nIDHelp;  // the template id
 

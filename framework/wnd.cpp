@@ -1,5 +1,6 @@
 #include "framework/wnd.h"
 
+#include "framework/app.h"
 #include "framework/droptarget.h"
 
 namespace {
@@ -73,6 +74,9 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (const MessageEntry* entry = GetMessageMap()->Find(message, wParam, lParam))
         return entry->call(*this, wParam, lParam);
+    // A command from a menu or an accelerator (no control) goes on to the application.
+    if (message == WM_COMMAND && lParam == 0 && AfxGetApp() && AfxGetApp()->OnCmdMsg(LOWORD(wParam)))
+        return 0;
     return Default();
 }
 

@@ -1,11 +1,10 @@
 #include "lists/file_drop_target.h"
 
-#include "driver/core/protocol.h"
 #include "framework/handle.h"
 #include "lists/admission.h"
 #include "lists/core/dropped_files.h"
-#include "lists/file_list_ctrl.h"
 #include "lists/list_entry.h"
+#include "lists/protection_list.h"
 
 #include <shellapi.h>
 
@@ -17,12 +16,6 @@ static_assert(offsetof(DROPFILES, fWide) == kDropFilesWideField);
 
 
 namespace {
-
-HRESULT CreateShellDropHelper(IDropTargetHelper** ppHelper)
-{
-    return ::CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDropTargetHelper,
-                              reinterpret_cast<void**>(ppHelper));
-}
 
 // Every medium a format can come in: data that offers the private format in any of them is
 // refused.
@@ -70,13 +63,14 @@ BOOL IsProgramFile(const char* path)
 
 }  // namespace
 
-CreateDropHelperFunc g_pfnCreateDropHelper = &CreateShellDropHelper;
+UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
-CFileDropTarget::CFileDropTarget(CFileListCtrl* pList, BOOL bTrusted)
-    : m_pList(pList), m_bHelper(false), m_bTrusted(bTrusted != FALSE)
+CFileDropTarget::CFileDropTarget(CProtectionList& list) : m_pList(&list), m_bHelper(false)
 {
     // Without the helper drops work the same, only without drag images.
-    m_bHelper = SUCCEEDED(g_pfnCreateDropHelper(&m_pDropHelper)) && m_pDropHelper;
+    m_bHelper = SUCCEEDED(::CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IDropTargetHelper, reinterpret_cast<void**>(&m_pDropHelper))) &&
+                m_pDropHelper;
 }
 
 CFileDropTarget::~CFileDropTarget() = default;
@@ -86,7 +80,7 @@ DROPEFFECT CFileDropTarget::OnDragEnter(CWnd*, IDataObject* pDataObject, DWORD, 
     const DROPEFFECT effect = FileDropEffect(pDataObject);
     if (m_bHelper) {
         POINT screen = ToScreen(point);
-        m_pDropHelper->DragEnter(m_pList->m_hWnd, pDataObject, &screen, effect);
+        m_pDropHelper->DragEnter(m_pList->View().m_hWnd, pDataObject, &screen, effect);
     }
     return effect;
 }
@@ -120,7 +114,7 @@ void CFileDropTarget::OnDragLeave(CWnd*)
 
 BOOL CFileDropTarget::AddDroppedFiles(IDataObject* pDataObject)
 {
-    CFileListCtrl& list = *m_pList;
+    CFileListCtrl& list = m_pList->View();
     int count = list.GetItemCount();
     {
         CStorageMedium medium;
@@ -140,7 +134,7 @@ BOOL CFileDropTarget::AddDroppedFiles(IDataObject* pDataObject)
             SHFILEINFOA info;
             if (!ReadDroppedPath(hDrop, k, path) || !AdmitDroppedPath(path, &info))
                 continue;
-            AddAdmittedPath(count, path, info);
+            m_pList->Append(count, path, info);
             ++count;
         }
     }
@@ -152,8 +146,9 @@ BOOL CFileDropTarget::AdmitDroppedPath(char* path, SHFILEINFOA* info) const
 {
     FetchShellInfo(path, info);
     // The trusted list takes programs through their shortcuts only.
+    const bool bPrograms = m_pList->Description().admission == ADMIT_PROGRAMS;
     BOOL bProgram = FALSE;
-    if (m_bTrusted && (info->dwAttributes & SFGAO_LINK)) {
+    if (bPrograms && (info->dwAttributes & SFGAO_LINK)) {
         char target[MAX_PATH];
         if (ResolveShortcut(path, target) == S_OK) {
             ::lstrcpyA(path, target);
@@ -163,27 +158,15 @@ BOOL CFileDropTarget::AdmitDroppedPath(char* path, SHFILEINFOA* info) const
         }
     }
     // A shortcut's target can hold what no dropped name can.
-    if (!IsListablePath(path) || IsPathListed(*m_pList, path))
+    if (!IsListablePath(path) || IsPathListed(m_pList->View(), path))
         return FALSE;
-    if (m_bTrusted)
+    if (bPrograms)
         return bProgram && !IsInProgramFolder(path);
     return CheckLockPath(path) == PATH_OK;
 }
 
-void CFileDropTarget::AddAdmittedPath(int index, const char* path, const SHFILEINFOA& info)
-{
-    AppendListEntry(*m_pList, index, path, info);
-    // The entry stays whether or not the driver takes it: the view is the list.
-    if (m_bTrusted) {
-        g_pfnSendPathRequest(path, IOCTL_TRUST_ADD);
-    } else {
-        g_pfnSendPathRequest(path, IOCTL_LOCK_ADD);
-        NotifyShellOfLockChange(path);
-    }
-}
-
 POINT CFileDropTarget::ToScreen(POINT point) const
 {
-    m_pList->ClientToScreen(&point);
+    m_pList->View().ClientToScreen(&point);
     return point;
 }

@@ -8,18 +8,14 @@
 
 #include <shlobj.h>
 
-class CFileListCtrl;
+class CProtectionList;
 
 // The clipboard format whose data no drop target takes, whatever else the data offers.
 extern UINT g_cfPrivateFormat;
 
-// Makes the shell's drag-image helper; tests put another maker in its place.
-using CreateDropHelperFunc = HRESULT (*)(IDropTargetHelper** ppHelper);
-extern CreateDropHelperFunc g_pfnCreateDropHelper;
-
 class CFileDropTarget : public COleDropTarget {
 public:
-    CFileDropTarget(CFileListCtrl* pList, BOOL bTrusted);
+    explicit CFileDropTarget(CProtectionList& list);
     ~CFileDropTarget() override;
 
     DROPEFFECT OnDragEnter(CWnd* pWnd, IDataObject* pDataObject, DWORD dwKeyState, POINT point) override;
@@ -34,11 +30,9 @@ public:
 private:
     // The path the list takes for a dropped path, with its shell information; FALSE to skip it.
     BOOL AdmitDroppedPath(char* path, SHFILEINFOA* info) const;
-    void AddAdmittedPath(int index, const char* path, const SHFILEINFOA& info);
     POINT ToScreen(POINT point) const;
 
-    CFileListCtrl* m_pList;                   // the owner, not owned
+    CProtectionList* m_pList;                 // the owner, not owned
     CComPtr<IDropTargetHelper> m_pDropHelper;  // the drag images; null without the helper
     bool m_bHelper;
-    bool m_bTrusted;
 };

@@ -2,7 +2,7 @@
 
 const MessageMap CFileListCtrl::messageMap{&CListCtrl::messageMap};
 
-CFileListCtrl::CFileListCtrl(BOOL bTrusted) : m_dropTarget(this, bTrusted) {}
+CFileListCtrl::CFileListCtrl(CProtectionList& list) : m_dropTarget(list) {}
 
 CFileListCtrl::~CFileListCtrl() = default;
 

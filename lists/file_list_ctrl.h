@@ -1,5 +1,5 @@
-// CFileListCtrl: the list view of one protection list. It knows which list it is, so that
-// what is dropped on it is admitted by that list's rules.
+// CFileListCtrl: the list view of one protection list, with the drop target that admits what is
+// dropped on it by that list's rules.
 #pragma once
 
 #include "framework/controls.h"
@@ -7,7 +7,7 @@
 
 class CFileListCtrl : public CListCtrl {
 public:
-    explicit CFileListCtrl(BOOL bTrusted);
+    explicit CFileListCtrl(CProtectionList& list);
     ~CFileListCtrl() override;
 
     // Makes the view accept files dropped from the shell. TRUE whatever the registration gives:
@@ -18,5 +18,5 @@ public:
     const MessageMap* GetMessageMap() const override { return &messageMap; }
 
 private:
-    CFileDropTarget m_dropTarget;  // admits drops by this list's rules
+    CFileDropTarget m_dropTarget;
 };

@@ -1,11 +1,8 @@
 #include "lists/list_entry.h"
 
-#include "driver/device_channel.h"
 #include "lists/core/list_entry_rules.h"
 
 #include <shlobj.h>
-
-PathRequestFunc g_pfnSendPathRequest = &SendPathRequest;
 
 void FetchShellInfo(const char* path, SHFILEINFOA* info)
 {

@@ -6,11 +6,6 @@
 
 #include <shellapi.h>
 
-// The single-path request the lists send to the driver; SendPathRequest unless a test puts a
-// recorder in its place.
-using PathRequestFunc = BOOL (*)(const char* path, DWORD code);
-extern PathRequestFunc g_pfnSendPathRequest;
-
 // The shell's small-icon index, type name and attributes for the path. For a path the shell
 // knows nothing of, the generic folder or document icon, an empty type name and no attributes.
 void FetchShellInfo(const char* path, SHFILEINFOA* info);

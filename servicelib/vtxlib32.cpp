@@ -67,12 +67,14 @@ int vtxCreate2k(void)
 
 int vtxStart(void)
 {
-    return StartDriverService();
+    CServiceManager manager;
+    return StartDriverService(manager);
 }
 
 int vtxStop(void)
 {
-    return StopDriverService();
+    CServiceManager manager;
+    return StopDriverService(manager);
 }
 
 int vtxIsStarted(void)

@@ -10,7 +10,6 @@
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "lists/list_entry.h"
-#include "lists/list_loading.h"
 #include "support/driver_lists.h"
 
 #include <commctrl.h>
@@ -35,17 +34,23 @@ double MillisecondsOf(Clock::duration d)
 // Answers in-process as the driver does, for sizes the stand-in does not hold.
 std::vector<std::string> g_played;
 
-std::unique_ptr<IEnumerationChannel> OpenPlayedEnumeration()
-{
-    return std::make_unique<CPlayedEnumeration>([](uint32_t) { return &g_played; });
-}
+// The device, with the enumerations played in-process when the stand-in holds fewer entries.
+class CBenchDevice : public CDeviceChannel {
+public:
+    bool m_bPlayed = false;
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override
+    {
+        if (m_bPlayed)
+            return std::make_unique<CPlayedEnumeration>([](uint32_t) { return &g_played; });
+        return CDeviceChannel::OpenEnumeration();
+    }
+};
 
 std::unique_ptr<IEnumerationChannel> OpenChannel(bool played)
 {
-    if (played)
-        return OpenPlayedEnumeration();
-    auto device = std::make_unique<CDeviceEnumeration>();
-    return device->IsOpen() ? std::move(device) : nullptr;
+    CBenchDevice device;
+    device.m_bPlayed = played;
+    return device.OpenEnumeration();
 }
 
 // ---- the pieces of the floor ----------------------------------------------------------------
@@ -143,6 +148,7 @@ double TimeDuplicateTests(const std::vector<std::string>& paths, const SHFILEINF
 
 class CTimedMainWindow : public CVeltrixDlg {
 public:
+    explicit CTimedMainWindow(IDeviceChannel& device) : CVeltrixDlg(device) {}
     double m_dFillMs = 0;
     int m_nLocked = 0;
     int m_nTrusted = 0;
@@ -153,8 +159,8 @@ protected:
         const Clock::time_point start = Clock::now();
         const BOOL result = CVeltrixDlg::OnInitDialog();
         m_dFillMs = MillisecondsOf(Clock::now() - start);
-        m_nLocked = m_listLocked.GetItemCount();
-        m_nTrusted = m_listTrusted.GetItemCount();
+        m_nLocked = m_listLocked.View().GetItemCount();
+        m_nTrusted = m_listTrusted.View().GetItemCount();
         EndDialog(IDCANCEL);
         return result;
     }
@@ -217,7 +223,7 @@ int main(int argc, char** argv)
     ::CreateDirectoryA((folder + "\\data").c_str(), nullptr);
     ::SetCurrentDirectoryA(folder.c_str());
 
-    const EnumerationOpenFunc openDevice = g_pfnOpenEnumeration;
+    CBenchDevice device;
     std::vector<Result> results;
     for (size_t n : sizes) {
         const std::string entries = folder + "\\n" + std::to_string(n);
@@ -228,10 +234,9 @@ int main(int argc, char** argv)
         FillDriverList(IOCTL_LOCK_ADD, paths);
         FillDriverList(IOCTL_TRUST_ADD, paths);
         const bool played = DriverList(IOCTL_LOCK_ENUM).size() != n || DriverList(IOCTL_TRUST_ENUM).size() != n;
-        if (played) {
+        if (played)
             g_played = paths;
-            g_pfnOpenEnumeration = &OpenPlayedEnumeration;
-        }
+        device.m_bPlayed = played;
 
         SHFILEINFOA info{};
         ::SHGetFileInfoA(paths.front().c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_ATTRIBUTES);
@@ -240,7 +245,7 @@ int main(int argc, char** argv)
         result.shellMs = TimeShellInfo(paths);
         result.insertMs = TimeInserts(paths, info);
         result.dupMs = TimeDuplicateTests(paths, info);
-        CTimedMainWindow window;
+        CTimedMainWindow window(device);
         window.DoModal();
         result.fillMs = window.m_dFillMs;
         if (static_cast<size_t>(window.m_nLocked) != n || static_cast<size_t>(window.m_nTrusted) != n)
@@ -255,7 +260,6 @@ int main(int argc, char** argv)
                     result.fillMs / floor, result.dupMs, 100.0 * result.dupMs / result.fillMs);
         std::fflush(stdout);
 
-        g_pfnOpenEnumeration = openDevice;
         RemoveEntries(entries, paths);
     }
     if (results.size() >= 2) {

@@ -18,11 +18,9 @@ TEST(ListFileFormat, EachPathIsOneCrLfLineInOrderWithNothingElse)
 // ListFiles.TwoEmptyListsGiveTwoEmptyFiles sees it written under Wine).
 TEST(ListFileFormat, TheLinesAloneWithAnEmptyEntryStillALine)
 {
-    std::string content;
-    AppendListFileLine(content, "");
-    EXPECT_EQ(content, "\r\n") << "an entry is a line even when its text is empty";
-    AppendListFileLine(content, "C:\\x");
-    EXPECT_EQ(content, "\r\nC:\\x\r\n");
+    EXPECT_EQ(ListFileContent({}), "");
+    EXPECT_EQ(ListFileContent({""}), "\r\n") << "an entry is a line even when its text is empty";
+    EXPECT_EQ(ListFileContent({"", "C:\\x"}), "\r\nC:\\x\r\n");
 }
 
 TEST(ListFileFormat, AnsiBytesAndBlanksGoOutUnchanged)

@@ -115,8 +115,8 @@ class CSoakDlg : public CVeltrixDlg {
 public:
     void ReloadFromDriver()
     {
-        m_listLocked.DeleteAllItems();
-        m_listTrusted.DeleteAllItems();
+        m_listLocked.View().DeleteAllItems();
+        m_listTrusted.View().DeleteAllItems();
         LoadLockedFromDriver();
         LoadTrustedFromDriver();
     }

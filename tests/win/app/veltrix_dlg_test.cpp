@@ -3,6 +3,7 @@
 // closing. The driver is played by the test.
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
+#include "framework/app.h"
 #include "lists/main_window_harness.h"
 #include "res/resource.h"
 #include "support/message_boxes.h"
@@ -45,7 +46,7 @@ TEST(MainWindow, SystemMenuEndsWithAboutAndUninstallEachAfterASeparator)
 {
     InstallFolder install("vtxE-sysmenu");
     FakeDriver driver;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         HMENU menu = ::GetSystemMenu(hWnd, FALSE);
         ASSERT_NE(menu, nullptr);
@@ -68,7 +69,7 @@ TEST(MainWindow, SystemCommandsAreTakenByRangeWhateverTheirLowBits)
     InstallFolder install("vtxE-syscmd");
     FakeDriver driver;
     std::vector<std::string> captions;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     BOOL iconicAfterMinimise = FALSE;
     RunModal(dlg, [&](HWND hWnd) {
         OwnDialogCloser closer;
@@ -89,7 +90,7 @@ TEST(MainWindow, MinimisedItShowsAndDragsItsOwnIcon)
 {
     InstallFolder install("vtxE-icon");
     FakeDriver driver;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         const HICON expected = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
         EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageA(hWnd, WM_GETICON, ICON_BIG, 0)), expected);
@@ -107,7 +108,7 @@ TEST(MainWindow, BothRemoveButtonsStartDisabledEvenWithEntriesThenFollowTheSelec
     FakeDriver driver;
     driver.m_locked = {"C:\\Locked\\one", "C:\\Locked\\two"};
     driver.m_trusted = {"C:\\Programs\\tool.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         HWND locked = ::GetDlgItem(hWnd, IDC_LOCKED_LIST);
         HWND trusted = ::GetDlgItem(hWnd, IDC_TRUSTED_LIST);
@@ -134,7 +135,7 @@ TEST(MainWindowKeys, TabEnterAndEscapeGoToTheFocusedControlAsOrdinaryKeys)
     driver.m_locked = {"C:\\Locked\\one"};
     MessageBoxCatcher boxes;
     ShellDialogPlayer shellDialogs;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
         for (int id : {IDC_LOCKED_LIST, IDC_ADD_LOCKED, IDOK, IDC_HELP_BUTTON}) {
             HWND control = ::GetDlgItem(hWnd, id);
@@ -162,7 +163,7 @@ TEST(MainWindowKeys, TheFiveAcceleratorsWorkWhicheverControlHasTheFocus)
     driver.m_trusted = {"C:\\Programs\\t0.exe", "C:\\Programs\\t1.exe"};
     MessageBoxCatcher boxes;
     ShellDialogPlayer shellDialogs({CancelShellDialog(), CancelShellDialog()});
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         HWND locked = ::GetDlgItem(hWnd, IDC_LOCKED_LIST);
         HWND trusted = ::GetDlgItem(hWnd, IDC_TRUSTED_LIST);
@@ -284,6 +285,8 @@ public:
     CHandle m_handle;
 };
 
+// The second viewer comes from F1 (WM_HELP, as the dialog manager sends it) or from the
+// application's help command: both go through the button's code.
 TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
 {
     for (const bool closeBox : {false, true}) {
@@ -295,12 +298,18 @@ TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
         MessageBoxCatcher boxes;
         std::vector<DWORD> viewers;
         std::unique_ptr<ProcessHandle> first, second;
-        CVeltrixDlg dlg;
+        CVeltrixDlg dlg(driver);
         const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
             Click(hWnd, IDC_HELP_BUTTON);
             viewers = WaitForViewers(helpFile, 1);
             ASSERT_EQ(viewers.size(), 1u);
-            Click(hWnd, IDC_HELP_BUTTON);
+            AfxGetApp()->m_pMainWnd = &dlg;
+            HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_LOCKED_LIST, ::GetDlgItem(hWnd, IDC_LOCKED_LIST), 0, {}};
+            if (closeBox)
+                ::SendMessageA(hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+            else
+                ::SendMessageA(hWnd, WM_COMMAND, ID_HELP, 0);
+            AfxGetApp()->m_pMainWnd = nullptr;
             viewers = WaitForViewers(helpFile, 2);
             ASSERT_EQ(viewers.size(), 2u);
             first = std::make_unique<ProcessHandle>(viewers[0]);
@@ -329,7 +338,7 @@ TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
     FakeDriver driver;
     MessageBoxCatcher boxes;
     std::vector<DWORD> viewers;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         Click(hWnd, IDC_HELP_BUTTON);
         viewers = WaitForViewers(helpFile, 1);
@@ -362,7 +371,7 @@ TEST(MainWindowHelp, CloseWithoutHelpEndsNothing)
     ProcessHandle outsider(process.dwProcessId);
     ::CloseHandle(process.hProcess);
 
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) { Click(hWnd, IDOK); });
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(outsider.EndsWithin(500));
@@ -380,7 +389,7 @@ TEST(MainWindowClosing, TheCloseButtonAndTheCloseBoxBothWriteTheListFiles)
         FakeDriver driver;
         driver.m_locked = {"C:\\Locked\\one"};
         driver.m_trusted = {"C:\\Programs\\tool.exe"};
-        CVeltrixDlg dlg;
+        CVeltrixDlg dlg(driver);
         const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
             CloseBy(closeBox, dlg);
         });

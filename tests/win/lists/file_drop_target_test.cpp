@@ -3,8 +3,7 @@
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
 #include "lists/file_drop_target.h"
-#include "lists/list_entry.h"
-#include "lists/list_loading.h"
+#include "driver/device_channel.h"
 #include "res/resource.h"
 #include "support/data_object.h"
 #include "support/message_boxes.h"
@@ -28,23 +27,23 @@ namespace {
 using Request = std::pair<std::string, DWORD>;
 std::vector<Request> g_requests;
 
-BOOL RecordRequest(const char* path, DWORD code)
-{
-    g_requests.emplace_back(path, code);
-    return TRUE;
-}
-
-// A driver whose lists are empty: it fails the first request of every enumeration.
+// A driver whose lists are empty (it fails the first request of every enumeration) and whose
+// single-path requests are recorded.
 class CEmptyLists : public IEnumerationChannel {
 public:
     bool Request(uint32_t, LIST_ENUM_RECORD&) override { return false; }
     int ToAnsi(const uint16_t*, uint32_t, char*, int) override { return -1; }
 };
 
-std::unique_ptr<IEnumerationChannel> EmptyDriver()
-{
-    return std::make_unique<CEmptyLists>();
-}
+class CRecordingDriver : public IDeviceChannel {
+public:
+    BOOL SendPathRequest(const char* path, DWORD code) override
+    {
+        g_requests.emplace_back(path, code);
+        return TRUE;
+    }
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override { return std::make_unique<CEmptyLists>(); }
+};
 
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
@@ -157,20 +156,34 @@ private:
     int Items() const { return m_hWndEntered ? static_cast<int>(::SendMessageA(m_hWndEntered, LVM_GETITEMCOUNT, 0, 0)) : -1; }
 };
 
-RecordingDropHelper* g_pRecordingHelper = nullptr;
+// Stands for the shell's drag-image helper in this process while it lives: COM makes the
+// helpers with this factory, which hands out the recording helper, or fails as without a shell.
+class HelperFactory : public IClassFactory {
+public:
+    explicit HelperFactory(RecordingDropHelper* pHelper) : m_pHelper(pHelper)
+    {
+        EXPECT_EQ(::CoRegisterClassObject(CLSID_DragDropHelper, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &m_dwCookie), S_OK);
+    }
+    ~HelperFactory() { ::CoRevokeClassObject(m_dwCookie); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        *ppv = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** ppv) override
+    {
+        *ppv = nullptr;
+        return m_pHelper ? m_pHelper->QueryInterface(iid, ppv) : CLASS_E_CLASSNOTAVAILABLE;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
-HRESULT CreateRecordingHelper(IDropTargetHelper** ppHelper)
-{
-    *ppHelper = g_pRecordingHelper;
-    g_pRecordingHelper->AddRef();
-    return S_OK;
-}
-
-HRESULT CreateNoHelper(IDropTargetHelper** ppHelper)
-{
-    *ppHelper = nullptr;
-    return REGDB_E_CLASSNOTREG;
-}
+private:
+    RecordingDropHelper* m_pHelper;
+    DWORD m_dwCookie = 0;
+};
 
 struct Entry {
     std::string path;
@@ -294,15 +307,6 @@ protected:
     {
         ASSERT_TRUE(::SetCurrentDirectoryA(m_installDir.c_str()));
         g_requests.clear();
-        m_savedSend = std::exchange(g_pfnSendPathRequest, &RecordRequest);
-        m_savedOpen = std::exchange(g_pfnOpenEnumeration, &EmptyDriver);
-        m_savedHelper = g_pfnCreateDropHelper;
-    }
-    void TearDown() override
-    {
-        g_pfnSendPathRequest = m_savedSend;
-        g_pfnOpenEnumeration = m_savedOpen;
-        g_pfnCreateDropHelper = m_savedHelper;
     }
 
     std::string File(const std::string& relative, const std::string& text = "data\r\n")
@@ -329,7 +333,8 @@ protected:
     // Runs the main window; script gets both list views.
     void WithMainWindow(const std::function<void(HWND locked, HWND trusted)>& script)
     {
-        CVeltrixDlg dlg;
+        CRecordingDriver driver;
+        CVeltrixDlg dlg(driver);
         RunModal(dlg, [&](HWND hWnd) {
             script(::GetDlgItem(hWnd, IDC_LOCKED_LIST), ::GetDlgItem(hWnd, IDC_TRUSTED_LIST));
             ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
@@ -337,9 +342,6 @@ protected:
     }
 
 private:
-    PathRequestFunc m_savedSend = nullptr;
-    EnumerationOpenFunc m_savedOpen = nullptr;
-    CreateDropHelperFunc m_savedHelper = nullptr;
 };
 
 TEST_F(MainWindowDrops, LockedListTakesAFolderAndFilesInDropOrderAndShowsTheLast)
@@ -566,7 +568,7 @@ TEST_F(MainWindowDrops, APathTooLongOrOutsideTheCodePageIsSkippedNotChanged)
 
 TEST_F(MainWindowDrops, DropsWorkTheSameWithoutTheDragImageHelper)
 {
-    g_pfnCreateDropHelper = &CreateNoHelper;
+    HelperFactory noHelper(nullptr);
     const std::string file = File("Data\\a.txt");
     const std::string program = Program("Tools\\tool.exe");
     const std::string link = Shortcut("Desktop\\Tool.lnk", program);
@@ -582,8 +584,7 @@ TEST_F(MainWindowDrops, DropsWorkTheSameWithoutTheDragImageHelper)
 TEST_F(MainWindowDrops, TheDragImageHelperFollowsTheDragInScreenPointsAndHearsOfTheDropLast)
 {
     RecordingDropHelper helper;
-    g_pRecordingHelper = &helper;
-    g_pfnCreateDropHelper = &CreateRecordingHelper;
+    HelperFactory factory(&helper);
     const std::string file = File("Data\\a.txt");
     {
         WithMainWindow([&](HWND locked, HWND) {
@@ -613,7 +614,6 @@ TEST_F(MainWindowDrops, TheDragImageHelperFollowsTheDragInScreenPointsAndHearsOf
         });
     }
     EXPECT_EQ(helper.m_cRef, 0) << "each list's target lets its helper go";
-    g_pRecordingHelper = nullptr;
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST(ListFilling, TheLockedViewSkipsRepeatsInAnyCaseTheTrustedViewShowsThemAll)
     FakeDriver driver;
     driver.m_locked = {"C:\\Data\\A", "C:\\DATA\\a", "C:\\Data\\B", "c:\\data\\b"};
     driver.m_trusted = {"C:\\Tools\\p.exe", "C:\\TOOLS\\P.EXE", "C:\\Tools\\p.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         EXPECT_EQ(ListTexts(Locked(hWnd)), (std::vector<std::string>{"C:\\Data\\A", "C:\\Data\\B"}));
         EXPECT_EQ(ListTexts(Trusted(hWnd)), driver.m_trusted);
@@ -65,7 +65,7 @@ TEST(ListFilling, EntriesShowTheShellsIconAndTypeAndHiddenOnesDimmed)
     const std::string gone = install.Path() + "\\..\\Gone\\plan.doc";
     FakeDriver driver;
     driver.m_locked = {folder, hidden, gone};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         HWND list = Locked(hWnd);
         ASSERT_EQ(ListTexts(list), driver.m_locked);
@@ -105,7 +105,7 @@ TEST(AddLocked, TheFolderBrowserRefusesWindowsAndOurOwnFilesAndAddsOnceWhatItAdm
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseComputerInBrowser(), ChooseInBrowser(install.Path()), ChooseInBrowser(outside),
                              ChooseInBrowser(outside), CancelShellDialog()});
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     std::vector<std::vector<std::string>> viewAfter;
     size_t boxesAfterRefusals = 0;
     HWND mainWnd = nullptr;
@@ -149,7 +149,7 @@ TEST(AddTrusted, TheProgramDialogRefusesOurOwnProgramsAndAddsOnceInAnyCase)
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseInFileDialog(own), ChooseInFileDialog(tool), ChooseInFileDialog(Upper(tool)),
                              CancelShellDialog()});
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         for (int i = 0; i < 4; ++i)
             ClickButton(dlg, IDC_ADD_TRUSTED);
@@ -175,7 +175,7 @@ TEST(RemoveFromList, SeveralSelectedEntriesGoOneRequestEachInAscendingOrder)
     FakeDriver driver;
     driver.m_locked = {"C:\\L0", "C:\\L1", "C:\\L2", "C:\\L3", "C:\\L4", "C:\\L5"};
     driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T2.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         SelectItems(Locked(hWnd), {1, 2, 4, 5});
         ClickButton(dlg, IDC_REMOVE_LOCKED);
@@ -200,7 +200,7 @@ TEST(ClearList, EveryEntryGoesOneRequestEachInViewOrderAndNothingOnAnEmptyList)
     FakeDriver driver;
     driver.m_locked = {"C:\\L0", "C:\\L1"};
     driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T0.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         ::SetFocus(::GetDlgItem(hWnd, IDC_HELP_BUTTON));
         SelectItems(Locked(hWnd), {1});
@@ -226,7 +226,7 @@ TEST(ActiveList, RemoveOfTheTrustedListMakesItActiveForTheAccelerators)
     FakeDriver driver;
     driver.m_locked = {"C:\\L0", "C:\\L1"};
     driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T2.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         ::SetFocus(Locked(hWnd));
         SelectItems(Trusted(hWnd), {1});
@@ -256,7 +256,7 @@ TEST(DeleteKey, RemovesTheSelectedEntriesOfTheFocusedListOtherKeysNothing)
     FakeDriver driver;
     driver.m_locked = {"C:\\L0", "C:\\L1", "C:\\L2"};
     driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         ::SetFocus(Trusted(hWnd));
         SelectItems(Trusted(hWnd), {0, 1});
@@ -280,7 +280,7 @@ TEST(ContextMenu, OffersCommandsByTheListsEntriesAndSelection)
     InstallFolder install("vtxE-menu");
     FakeDriver driver;
     driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     MenuWatcher menus;
     RunModal(dlg, [&](HWND hWnd) {
         RightClick(dlg, Locked(hWnd));
@@ -305,7 +305,7 @@ TEST(ContextMenu, TheChosenCommandActsOnTheListThatWasClicked)
     FakeDriver driver;
     driver.m_locked = {"C:\\L0"};
     driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     MenuWatcher menus('s');  // "&Select All"
     RunModal(dlg, [&](HWND hWnd) {
         ::SetFocus(Locked(hWnd));
@@ -381,7 +381,7 @@ TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
     ASSERT_TRUE(listener.Registered());
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseInBrowser(c)});
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     std::vector<std::string> afterTrusted;
     RunModal(dlg, [&](HWND hWnd) {
         SelectItems(Trusted(hWnd), {0});

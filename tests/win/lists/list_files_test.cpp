@@ -79,7 +79,7 @@ TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
     driver.m_trusted = {p, q};
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseInBrowser(d), ChooseInFileDialog(r)});
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         SelectItems(::GetDlgItem(hWnd, IDC_LOCKED_LIST), {1});
         ClickButton(dlg, IDC_REMOVE_LOCKED);
@@ -102,7 +102,7 @@ TEST(ListFiles, TwoEmptyListsGiveTwoEmptyFiles)
     InstallFolder install("vtxE-empty");
     InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), "C:\\old\r\n");
     FakeDriver driver;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) { ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0); });
     EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), "");
     EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "");
@@ -118,7 +118,7 @@ TEST(ListFiles, AFailedSaveIsToldAfterBothWereTriedAndTheWindowStillCloses)
     driver.m_locked = {"C:\\new"};
     driver.m_trusted = {"C:\\tool.exe"};
     MessageBoxCatcher boxes;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) { ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0); });
     EXPECT_EQ(result, IDOK) << "the window closes as usual";
     ASSERT_EQ(boxes.Shown().size(), 1u);
@@ -136,7 +136,7 @@ TEST(ListFiles, WithoutTheDataFolderBothFailuresAreToldAndTheWindowStillCloses)
     FakeDriver driver;
     driver.m_locked = {"C:\\new"};
     MessageBoxCatcher boxes;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
         ::SendMessageA(hWnd, WM_CLOSE, 0, 0);
         PumpMessages(&dlg);
@@ -162,7 +162,7 @@ TEST(ListFiles, WithoutTheDeviceBothListsAreToldUnreadOnceAndTheirFilesKeptExact
     FakeDriver driver;
     driver.m_bNoDevice = true;
     MessageBoxCatcher boxes;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         PumpMessages(&dlg);
         EXPECT_EQ(boxes.Shown().size(), 2u) << "told when the window has opened";
@@ -187,7 +187,7 @@ TEST_P(ListFilesAtSessionEnd, AreWrittenOnlyWhenTheSessionReallyEnds)
     driver.m_locked = {"C:\\Vtx\\a"};
     driver.m_trusted = {"C:\\Vtx\\p.exe"};
     MessageBoxCatcher boxes;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         ::SendMessageA(hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         ::SendMessageA(hWnd, WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
@@ -223,7 +223,7 @@ TEST(ListFiles, TheShellDialogsLeaveTheInstallationFolderCurrentAndTheFilesGoThe
     ShellDialogPlayer shell({movingAway(ChooseInBrowser(folder)), movingAway(CancelShellDialog()),
                              movingAway(ChooseInFileDialog(program)), movingAway(CancelShellDialog())});
     std::vector<std::string> current;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
         for (int id : {IDC_ADD_LOCKED, IDC_ADD_LOCKED, IDC_ADD_TRUSTED, IDC_ADD_TRUSTED}) {
             ClickButton(dlg, id);

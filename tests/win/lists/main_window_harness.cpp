@@ -1,9 +1,7 @@
 #include "main_window_harness.h"
 
 #include "app/veltrix_app.h"
-#include "driver/core/protocol.h"
-#include "lists/list_entry.h"
-#include "lists/list_loading.h"
+#include "lists/list_description.h"
 #include "res/resource.h"
 
 #include "support/driver_lists.h"
@@ -38,48 +36,20 @@ std::string InstallFolder::ReadFileBytes(const std::string& path)
 
 // ---- the driver played by the test ----------------------------------------------------------
 
-namespace {
-
-FakeDriver* g_fake = nullptr;
-
-BOOL RecordPathRequest(const char* path, DWORD code)
+BOOL FakeDriver::SendPathRequest(const char* path, DWORD code)
 {
-    if (g_fake)
-        g_fake->m_requests.push_back({code, path});
+    m_requests.push_back({code, path});
     return TRUE;
 }
 
-std::unique_ptr<IEnumerationChannel> OpenFakeEnumeration()
+std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration()
 {
-    if (g_fake && g_fake->m_bNoDevice)
+    if (m_bNoDevice)
         return nullptr;
-    return std::make_unique<CPlayedEnumeration>([](uint32_t code) -> const std::vector<std::string>* {
-        if (!g_fake)
-            return nullptr;
-        g_fake->m_enumerations.push_back(code);
-        return code == IOCTL_LOCK_ENUM ? &g_fake->m_locked : &g_fake->m_trusted;
+    return std::make_unique<CPlayedEnumeration>([this](uint32_t code) -> const std::vector<std::string>* {
+        m_enumerations.push_back(code);
+        return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
     });
-}
-
-PathRequestFunc g_savedRequest = nullptr;
-EnumerationOpenFunc g_savedOpen = nullptr;
-
-}  // namespace
-
-FakeDriver::FakeDriver()
-{
-    g_fake = this;
-    g_savedRequest = g_pfnSendPathRequest;
-    g_savedOpen = g_pfnOpenEnumeration;
-    g_pfnSendPathRequest = &RecordPathRequest;
-    g_pfnOpenEnumeration = &OpenFakeEnumeration;
-}
-
-FakeDriver::~FakeDriver()
-{
-    g_pfnSendPathRequest = g_savedRequest;
-    g_pfnOpenEnumeration = g_savedOpen;
-    g_fake = nullptr;
 }
 
 // ---- list views -------------------------------------------------------------------------------

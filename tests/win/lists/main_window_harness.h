@@ -3,6 +3,7 @@
 // shell's own dialogs (folder browser, open-file dialog).
 #pragma once
 
+#include "driver/device_channel.h"
 #include "framework/wnd.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
@@ -42,14 +43,12 @@ struct PathRequest {
     friend bool operator==(const PathRequest&, const PathRequest&) = default;
 };
 
-// Plays the driver: every single-path request is recorded instead of sent, and the lists that
-// the main window reads at start are these. Put back when the object goes.
-class FakeDriver {
+// Plays the driver for the main window it is given to: every single-path request is recorded
+// instead of sent, and the lists that the window reads at start are these.
+class FakeDriver : public IDeviceChannel {
 public:
-    FakeDriver();
-    ~FakeDriver();
-    FakeDriver(const FakeDriver&) = delete;
-    FakeDriver& operator=(const FakeDriver&) = delete;
+    BOOL SendPathRequest(const char* path, DWORD code) override;
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override;
 
     std::vector<std::string> m_locked;
     std::vector<std::string> m_trusted;

@@ -152,7 +152,7 @@ TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAnd
     driver.m_locked = {locked, "C:\\Gone\\not here"};
     driver.m_trusted = {"C:\\windows\\system32\\notepad.exe"};
     MessageBoxCatcher boxes;
-    CVeltrixDlg dlg;
+    CVeltrixDlg dlg(driver);
     AsApplicationsMainWindow main(dlg);
     HWND window = nullptr;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
@@ -206,7 +206,7 @@ TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAn
         driver.m_locked = {"C:\\Locked"};
         driver.m_trusted = {"C:\\tool.exe"};
         MessageBoxCatcher boxes;
-        CVeltrixDlg dlg;
+        CVeltrixDlg dlg(driver);
         AsApplicationsMainWindow main(dlg);
         const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
             ChooseUninstall(dlg);
@@ -231,53 +231,46 @@ TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAn
 
 // ---- the progress dialog with a stop the test holds -------------------------------------------
 
-// Put in place of the service stop: the worker waits in it until the test lets it go, then
-// returns the result the test chose. The real stop is back when the object goes, after any
-// worker still held has been let go and has returned.
-class HeldStop {
+// Plays the service manager: the service runs, and its stop request waits in the worker until
+// the test lets it go, then gives the result the test chose. The worker holds it while it runs.
+class HeldStop : public IServiceManager {
 public:
-    explicit HeldStop(BOOL bResult) : m_bResult(bResult), m_pfnSaved(CStopProgressDlg::s_pfnStopService)
-    {
-        s_pCurrent = this;
-        CStopProgressDlg::s_pfnStopService = &HeldStop::Stop;
-    }
-    ~HeldStop()
-    {
-        Release();
-        if (::WaitForSingleObject(m_entered.Get(), 0) == WAIT_OBJECT_0)
-            ::WaitForSingleObject(m_returned.Get(), 10000);
-        CStopProgressDlg::s_pfnStopService = m_pfnSaved;
-        s_pCurrent = nullptr;
-    }
-    HeldStop(const HeldStop&) = delete;
-    HeldStop& operator=(const HeldStop&) = delete;
+    explicit HeldStop(BOOL bResult) : m_bResult(bResult) {}
 
     bool WaitUntilEntered(DWORD milliseconds) const { return ::WaitForSingleObject(m_entered.Get(), milliseconds) == WAIT_OBJECT_0; }
     bool HasReturned() const { return ::WaitForSingleObject(m_returned.Get(), 0) == WAIT_OBJECT_0; }
     void Release() { ::SetEvent(m_release.Get()); }
 
-private:
-    static BOOL Stop()
+    bool OpenManager() override { return true; }
+    bool OpenDriverService() override { return true; }
+    bool Interrogate(uint32_t& state) override
     {
-        HeldStop* self = s_pCurrent;
-        ::SetEvent(self->m_entered.Get());
-        ::WaitForSingleObject(self->m_release.Get(), INFINITE);
-        ::SetEvent(self->m_returned.Get());
-        return self->m_bResult;
+        state = HasReturned() && m_bResult ? kServiceStopped : kServiceRunning;
+        return true;
     }
+    bool Start() override { return false; }
+    bool Stop() override
+    {
+        ::SetEvent(m_entered.Get());
+        ::WaitForSingleObject(m_release.Get(), INFINITE);
+        ::SetEvent(m_returned.Get());
+        return m_bResult;
+    }
+    void CloseDriverService() override {}
+    void CloseManager() override {}
 
-    static inline HeldStop* s_pCurrent = nullptr;
+private:
     CHandle m_entered{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     CHandle m_release{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     CHandle m_returned{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     BOOL m_bResult;
-    BOOL (*m_pfnSaved)();
 };
 
 // The progress dialog with its OK and Cancel handling counted, to see that the keys did arrive
 // as the commands they stand for.
 class CCountingStopDlg : public CStopProgressDlg {
 public:
+    using CStopProgressDlg::CStopProgressDlg;
     int m_nOK = 0;
     int m_nCancel = 0;
 
@@ -298,10 +291,10 @@ TEST(StopProgressDialog, EnterEscapeOkCancelAndCloseWhileTheStopRunsChangeNothin
 {
     for (const BOOL stopped : {TRUE, FALSE}) {
         SCOPED_TRACE(stopped ? "the stop succeeds" : "the stop fails");
-        CCountingStopDlg dlg;
-        HeldStop stop(stopped);
+        const auto stop = std::make_shared<HeldStop>(stopped);
+        CCountingStopDlg dlg(stop);
         const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
-            ASSERT_TRUE(stop.WaitUntilEntered(5000)) << "the worker did not start";
+            ASSERT_TRUE(stop->WaitUntilEntered(5000)) << "the worker did not start";
             PressKey(dlg, VK_RETURN);
             PressKey(dlg, VK_ESCAPE);
             ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
@@ -312,9 +305,9 @@ TEST(StopProgressDialog, EnterEscapeOkCancelAndCloseWhileTheStopRunsChangeNothin
             EXPECT_EQ(dlg.m_nCancel, 3) << "Escape, IDCANCEL and the close request";
             EXPECT_FALSE(dlg.IsEnding());
             EXPECT_TRUE(::IsWindowVisible(hWnd));
-            EXPECT_FALSE(stop.HasReturned());
+            EXPECT_FALSE(stop->HasReturned());
 
-            stop.Release();
+            stop->Release();
             EXPECT_TRUE(PumpUntil(dlg, [&] { return dlg.IsEnding() != FALSE; }, 5000)) << "the finished stop did not end it";
         });
         EXPECT_EQ(result, stopped ? IDOK : IDCANCEL);
@@ -343,8 +336,8 @@ private:
 
 TEST(StopProgressDialog, ABarFullBeforeTheStopEndsStartsOverAndIsFullWhenTheDialogCloses)
 {
-    CStopProgressDlg dlg;
-    HeldStop stop(TRUE);
+    const auto stop = std::make_shared<HeldStop>(TRUE);
+    CStopProgressDlg dlg(stop);
     BarAtDestroy atDestroy;
     std::vector<int> positions;  // each position the bar took, in order
     DWORD startedOverAfter = 0;
@@ -367,7 +360,7 @@ TEST(StopProgressDialog, ABarFullBeforeTheStopEndsStartsOverAndIsFullWhenTheDial
         EXPECT_TRUE(startedOver) << "the bar never started over";
         EXPECT_TRUE(::IsWindowVisible(hWnd));
 
-        stop.Release();
+        stop->Release();
         EXPECT_TRUE(PumpUntil(dlg, [&] { return dlg.IsEnding() != FALSE; }, 5000));
         positionWhenEnded = static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0));
     });

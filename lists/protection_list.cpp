@@ -1,0 +1,283 @@
+#include "lists/protection_list.h"
+
+#include "framework/app.h"
+#include "framework/handle.h"
+#include "framework/file_replace.h"
+#include "framework/menu.h"
+#include "lists/admission.h"
+#include "lists/core/list_file.h"
+#include "lists/core/list_menu.h"
+#include "lists/list_entry.h"
+#include "res/resource.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+namespace {
+
+const char kCaption[] = "Veltrix";
+const char kBrowseTitle[] = "Select desired folder/file";
+const char kProgramFilter[] = "Program Files (*.exe)\0*.exe\0\0";
+const char kPathColumn[] = "File name ";
+const char kTypeColumn[] = "File type";
+constexpr int kPathColumnWidth = 338;
+constexpr int kTypeColumnWidth = 100;
+
+// BIF_DONTGOBELOWDOMAIN | BIF_RETURNFSANCESTORS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE |
+// BIF_BROWSEFORCOMPUTER | BIF_BROWSEINCLUDEFILES: folders and files alike.
+constexpr UINT kBrowseFlags = 0x505A;
+static_assert(kBrowseFlags == (BIF_DONTGOBELOWDOMAIN | BIF_RETURNFSANCESTORS | BIF_EDITBOX |
+                               BIF_NEWDIALOGSTYLE | BIF_BROWSEFORCOMPUTER | BIF_BROWSEINCLUDEFILES));
+
+constexpr DWORD kProgramDialogFlags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_SHAREAWARE;
+static_assert(kProgramDialogFlags == 0x400C);
+
+// The open-file structure with the fields of Windows 2000 on (pvReserved, dwReserved, FlagsEx),
+// so that the dialog offers its places bar. In a 32-bit program that is 88 bytes, not 76.
+static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88);
+
+constexpr UINT kListMenuCommands[] = {ID_SELECT_ALL, ID_INVERT_SELECTION, ID_REMOVE_FROM_LIST,
+                                      ID_CLEAR_LIST, ID_ADD_ITEM_TO_LIST};
+
+// The current folder is the installation folder, and every relative path of the program and the
+// own-folder rule rely on it; the shell's dialogs may leave it elsewhere (OFN_NOCHANGEDIR does
+// not hold for the open-file dialog), so it is put back when they return, whatever the outcome.
+class CCurrentFolderKeeper {
+public:
+    CCurrentFolderKeeper()
+    {
+        const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, m_szFolder);
+        if (length == 0 || length >= MAX_PATH)
+            m_szFolder[0] = '\0';
+    }
+    ~CCurrentFolderKeeper()
+    {
+        if (m_szFolder[0])
+            ::SetCurrentDirectoryA(m_szFolder);
+    }
+    CCurrentFolderKeeper(const CCurrentFolderKeeper&) = delete;
+    CCurrentFolderKeeper& operator=(const CCurrentFolderKeeper&) = delete;
+
+private:
+    char m_szFolder[MAX_PATH];
+};
+
+void Warn(const CWnd& owner, const char* text)
+{
+    owner.MessageBox(text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A folder or file from the folder browser that the lock rule admits, into path.
+BOOL ChooseLockablePath(const CWnd& owner, char (&path)[MAX_PATH])
+{
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA browse{};
+    browse.hwndOwner = owner.m_hWnd;
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = kBrowseTitle;
+    browse.ulFlags = kBrowseFlags;
+    CComHeapPtr<ITEMIDLIST> chosen;
+    {
+        const CCurrentFolderKeeper keeper;
+        chosen.Attach(::SHBrowseForFolderA(&browse));
+    }
+    if (!chosen)
+        return FALSE;
+
+    // An item without a file-system path (the computer itself) gives the empty path, which the
+    // admission rules refuse: it is a leading part of the system directory.
+    if (!::SHGetPathFromIDListA(chosen.Get(), path))
+        path[0] = '\0';
+
+    switch (CheckLockPath(path)) {
+    case PATH_SYSTEM_DIR:
+        Warn(owner, "Can't lock Windows System Directory");
+        return FALSE;
+    case PATH_OWN_FILES:
+        Warn(owner, "Can't lock Veltrix File");
+        return FALSE;
+    default:
+        return TRUE;
+    }
+}
+
+// A program from the open-file dialog that is not one of ours, into path.
+BOOL ChooseProgram(const CWnd& owner, char (&path)[MAX_PATH])
+{
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner.m_hWnd;
+    dialog.lpstrFilter = kProgramFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = kProgramDialogFlags;
+    {
+        const CCurrentFolderKeeper keeper;
+        if (!::GetOpenFileNameA(&dialog))
+            return FALSE;
+    }
+    if (IsInProgramFolder(path)) {
+        Warn(owner, "Don't need to trust Veltrix Program");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string EntryPath(const CListCtrl& list, int index)
+{
+    char path[MAX_PATH] = {};
+    list.GetItemText(index, 0, path, MAX_PATH);
+    return path;
+}
+
+}  // namespace
+
+CProtectionList::CProtectionList(const CListDescription& description, IDeviceChannel& device)
+    : m_description(description), m_device(device), m_view(*this), m_bIncomplete(FALSE)
+{
+}
+
+void CProtectionList::SetUp(const CWnd& owner, HIMAGELIST hImageList)
+{
+    // The image list is the shell's, which the view must not destroy.
+    m_view.ModifyStyle(0, LVS_SHAREIMAGELISTS);
+    m_view.SetImageList(hImageList, LVSIL_SMALL);
+    m_view.InsertColumn(0, kPathColumn, LVCFMT_LEFT, kPathColumnWidth);
+    m_view.InsertColumn(1, kTypeColumn, LVCFMT_LEFT, kTypeColumnWidth);
+    LoadFromDriver();
+    ::EnableWindow(owner.GetDlgItem(m_description.nRemoveButtonID), FALSE);
+    m_view.RegisterDropTarget();
+}
+
+void CProtectionList::LoadFromDriver()
+{
+    // Without the device the driver's list is unknown, not empty.
+    const auto channel = m_device.OpenEnumeration();
+    int index = m_view.GetItemCount();
+    m_bIncomplete = !channel || !EnumerateList(*channel, m_description.dwEnumCode, [&](const char* path) {
+        if (!IsListablePath(path))
+            return false;
+        if (m_description.bSkipListedAtLoad && IsPathListed(m_view, path))
+            return true;
+        SHFILEINFOA info;
+        FetchShellInfo(path, &info);
+        AppendListEntry(m_view, index, path, info);
+        ++index;
+        return true;
+    });
+}
+
+void CProtectionList::ReportUnread(const CWnd& owner) const
+{
+    if (m_bIncomplete)
+        Warn(owner, m_description.pszUnreadMessage);
+}
+
+BOOL CProtectionList::SaveFile() const
+{
+    if (m_bIncomplete)
+        return TRUE;
+    // The file's lines are the entries, column 0, in view order.
+    std::vector<std::string> paths;
+    const int count = m_view.GetItemCount();
+    for (int i = 0; i < count; ++i)
+        paths.push_back(EntryPath(m_view, i));
+    return ReplaceFileContent(m_description.pszFile, ListFileContent(paths));
+}
+
+void CProtectionList::ReportSaveFailure(const CWnd& owner) const
+{
+    Warn(owner, m_description.pszSaveFailure);
+}
+
+void CProtectionList::SendRequest(const char* path, DWORD code)
+{
+    m_device.SendPathRequest(path, code);
+    if (m_description.bNotifyShell)
+        NotifyShellOfLockChange(path);
+}
+
+void CProtectionList::Append(int index, const char* path, const SHFILEINFOA& info)
+{
+    AppendListEntry(m_view, index, path, info);
+    SendRequest(path, m_description.dwAddCode);
+}
+
+void CProtectionList::AddAdmittedPath(const char* path)
+{
+    const int index = m_view.GetItemCount();
+    if (!IsListablePath(path) || IsPathListed(m_view, path))
+        return;
+    SHFILEINFOA info;
+    FetchShellInfo(path, &info);
+    Append(index, path, info);
+    m_view.EnsureVisible(index, FALSE);
+}
+
+void CProtectionList::Add(const CWnd& owner)
+{
+    char path[MAX_PATH] = {};
+    const BOOL chosen = m_description.admission == ADMIT_LOCKABLE ? ChooseLockablePath(owner, path)
+                                                                  : ChooseProgram(owner, path);
+    if (chosen)
+        AddAdmittedPath(path);
+}
+
+void CProtectionList::RemoveSelected()
+{
+    int i = m_view.GetNextItem(-1, LVNI_SELECTED);
+    while (i != -1) {
+        SendRequest(EntryPath(m_view, i).c_str(), m_description.dwRemoveCode);
+        m_view.DeleteItem(i);
+        // The next entry has moved into place i: search on from there.
+        i = m_view.GetNextItem(i - 1, LVNI_SELECTED);
+    }
+}
+
+void CProtectionList::Clear()
+{
+    const int count = m_view.GetItemCount();
+    for (int i = 0; i < count; ++i)
+        SendRequest(EntryPath(m_view, i).c_str(), m_description.dwRemoveCode);
+    m_view.DeleteAllItems();
+}
+
+void CProtectionList::SelectAll()
+{
+    const int count = m_view.GetItemCount();
+    for (int i = 0; i < count; ++i)
+        m_view.SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void CProtectionList::InvertSelection()
+{
+    const int count = m_view.GetItemCount();
+    for (int i = 0; i < count; ++i) {
+        const UINT selected = m_view.GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED;
+        m_view.SetItemState(i, selected ^ LVIS_SELECTED, LVIS_SELECTED);
+    }
+}
+
+void CProtectionList::ShowMenu(const CWnd& owner) const
+{
+    const int count = m_view.GetItemCount();
+    const bool hasSelection = m_view.GetNextItem(-1, LVNI_SELECTED) != -1;
+    POINT point{};
+    ::GetCursorPos(&point);
+
+    CMenu menu;
+    if (!menu.LoadMenu(AfxGetResourceHandle(), IDR_LIST_POPUP))
+        return;
+    for (UINT command : kListMenuCommands) {
+        const UINT state = IsListMenuCommandEnabled(command, count, hasSelection) ? MF_ENABLED : MF_GRAYED;
+        ::EnableMenuItem(menu, command, MF_BYCOMMAND | state);
+    }
+    ::TrackPopupMenu(menu.GetSubMenu(0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, owner.m_hWnd, nullptr);
+}
+
+LRESULT CProtectionList::UpdateRemoveButton(const CWnd& owner) const
+{
+    ::EnableWindow(owner.GetDlgItem(m_description.nRemoveButtonID), m_view.GetNextItem(-1, LVNI_SELECTED) != -1);
+    return 0;
+}
