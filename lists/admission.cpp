@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/comptr.h"
+#include "lists/core/listed_path.h"
 
 namespace {
 
@@ -72,6 +73,11 @@ int CheckLockPath(const char* path)
     const LockRuleFolders folders{system.c_str(), system32.empty() ? nullptr : system32.c_str(),
                                   current.c_str()};
     return DecideLockPath(path, folders, kSystemCodePage);
+}
+
+BOOL IsSameListedPath(const char* a, const char* b)
+{
+    return IsSameListedPath(a, b, kSystemCodePage);
 }
 
 BOOL IsInProgramFolder(const char* path)

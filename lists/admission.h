@@ -16,6 +16,9 @@ int CheckLockPath(const char* path);
 // case.
 BOOL IsInProgramFolder(const char* path);
 
+// TRUE when the two paths name the same list entry: the whole texts alike in any letter case.
+BOOL IsSameListedPath(const char* a, const char* b);
+
 // The target of the shortcut file at path, into out (260 characters): the stored text, with a
 // leading "%SystemRoot%" made the Windows folder. S_OK when out holds the target; otherwise
 // the failure of the shell link object, and out is empty. Needs COM on the calling thread.

@@ -39,7 +39,74 @@ std::vector<HWND> TopLevelWindowsOf(DWORD dwId)
     return own;
 }
 
+// A file of the temporary folder that a child may inherit as one of its standard handles,
+// deleted when closed.
+HANDLE InheritableTempFile()
+{
+    char folder[MAX_PATH];
+    char path[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    ::GetTempFileNameA(folder, "vtx", 0, path);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string ReadFromStart(HANDLE hFile)
+{
+    ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(hFile, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
 }  // namespace
+
+ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input, const char* currentDir,
+                             DWORD dwMilliseconds)
+{
+    ConsoleRun run;
+    // Files rather than pipes: nothing to drain while the program runs.
+    HANDLE files[3] = {InheritableTempFile(), InheritableTempFile(), InheritableTempFile()};
+    for (HANDLE hFile : files)
+        if (hFile == INVALID_HANDLE_VALUE) {
+            ADD_FAILURE() << "no temporary file for the standard handles";
+            return run;
+        }
+    DWORD written = 0;
+    ::WriteFile(files[0], input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    ::SetFilePointer(files[0], 0, nullptr, FILE_BEGIN);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = files[0];
+    startup.hStdOutput = files[1];
+    startup.hStdError = files[2];
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, currentDir,
+                         &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        if (::WaitForSingleObject(process.hProcess, dwMilliseconds) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << commandLine << " did not end in time";
+            ::TerminateProcess(process.hProcess, 1);
+            ::WaitForSingleObject(process.hProcess, INFINITE);
+        }
+        ::GetExitCodeProcess(process.hProcess, &run.dwExitCode);
+        ::CloseHandle(process.hProcess);
+        run.strOut = ReadFromStart(files[1]);
+        run.strErr = ReadFromStart(files[2]);
+    } else {
+        ADD_FAILURE() << commandLine << " could not be started: error " << ::GetLastError();
+    }
+    for (HANDLE hFile : files)
+        ::CloseHandle(hFile);
+    return run;
+}
 
 bool PollUntil(const std::function<bool()>& done, DWORD dwMilliseconds)
 {
