@@ -35,7 +35,7 @@ const char kHelp[] =
     "\n"
     "Every command but status asks for the Veltrix password; --password-stdin reads it\n"
     "from the first line of standard input. After a change both list files are written.\n"
-    "Nothing runs while Veltrix (vtx.exe) is open.\n"
+    "No command but status runs while Veltrix (vtx.exe) is open.\n"
     "\n"
     "Exit codes: 0 done, 1 something refused or failed (each is reported), 2 usage,\n"
     "3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached.\n";

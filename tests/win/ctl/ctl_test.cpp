@@ -221,6 +221,33 @@ TEST_F(Vtxctl, RefusesWhatTheWindowRefusesAndWhatCannotBeSent)
     }
 }
 
+// A character that the code page lacks would reach the driver as another path: it is never sent.
+TEST_F(Vtxctl, RefusesAPathOutsideTheAnsiCodePage)
+{
+    const std::string program = DosPath(VTX_CTL_FILE);  // ASCII
+    const ConsoleRun run =
+        RunConsoleProgram(L"\"" + std::wstring(program.begin(), program.end()) +
+                              L"\" lock C:\\VtxCtl\\\u03A9mega C:\\VtxCtl\\Plain",
+                          std::string(kPassword) + "\n", m_scratch.Path().c_str());
+    EXPECT_EQ(run.dwExitCode, 1u);
+    EXPECT_EQ(run.strErr, "A character outside the ANSI code page, or a wildcard: C:\\VtxCtl\\?mega\r\n");
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{"C:\\VtxCtl\\Plain"});
+}
+
+TEST_F(Vtxctl, WithoutTheDriverExitsWithFive)
+{
+    CVeltrixRestorer restorer;
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
+    const ConsoleRun list = Ctl("list locked");
+    EXPECT_EQ(list.dwExitCode, 5u);
+    EXPECT_EQ(list.strErr, "The driver cannot be reached.\r\n");
+    const ConsoleRun status = Ctl("status", "");
+    EXPECT_EQ(status.dwExitCode, 5u);
+    EXPECT_EQ(status.strOut, "Service: not running\r\nInstallation folder: " + m_installDir +
+                                 "\r\nlocked list entries: unknown, the driver cannot be reached"
+                                 "\r\ntrusted list entries: unknown, the driver cannot be reached\r\n");
+}
+
 TEST_F(Vtxctl, ExportThenClearThenImportRestoresBothListFilesByteForByte)
 {
     ASSERT_EQ(Ctl("lock C:\\VtxCtl\\One C:\\VtxCtl\\Two \"C:\\VtxCtl\\Three Words\"").dwExitCode, 0u);

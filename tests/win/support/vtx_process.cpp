@@ -52,6 +52,14 @@ HANDLE InheritableTempFile()
                          &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
+std::wstring Widen(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? units - 1 : 0);
+    return wide;
+}
+
 std::string ReadFromStart(HANDLE hFile)
 {
     ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
@@ -68,31 +76,44 @@ std::string ReadFromStart(HANDLE hFile)
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input, const char* currentDir,
                              DWORD dwMilliseconds)
 {
+    return RunConsoleProgram(Widen(commandLine), input, currentDir, dwMilliseconds);
+}
+
+ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input, const char* currentDir,
+                             DWORD dwMilliseconds)
+{
     ConsoleRun run;
     // Files rather than pipes: nothing to drain while the program runs.
     HANDLE files[3] = {InheritableTempFile(), InheritableTempFile(), InheritableTempFile()};
+    const auto closeFiles = [&files] {
+        for (HANDLE hFile : files)
+            if (hFile != INVALID_HANDLE_VALUE)
+                ::CloseHandle(hFile);
+    };
     for (HANDLE hFile : files)
         if (hFile == INVALID_HANDLE_VALUE) {
             ADD_FAILURE() << "no temporary file for the standard handles";
+            closeFiles();
             return run;
         }
     DWORD written = 0;
     ::WriteFile(files[0], input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
     ::SetFilePointer(files[0], 0, nullptr, FILE_BEGIN);
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = files[0];
     startup.hStdOutput = files[1];
     startup.hStdError = files[2];
     PROCESS_INFORMATION process{};
-    std::string line = commandLine;
-    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, currentDir,
-                         &startup, &process)) {
+    std::wstring line = commandLine;
+    const std::wstring folder = currentDir ? Widen(currentDir) : std::wstring();
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                         currentDir ? folder.c_str() : nullptr, &startup, &process)) {
         ::CloseHandle(process.hThread);
         if (::WaitForSingleObject(process.hProcess, dwMilliseconds) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << commandLine << " did not end in time";
+            ADD_FAILURE() << "a console program did not end in time";
             ::TerminateProcess(process.hProcess, 1);
             ::WaitForSingleObject(process.hProcess, INFINITE);
         }
@@ -101,10 +122,9 @@ ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& 
         run.strOut = ReadFromStart(files[1]);
         run.strErr = ReadFromStart(files[2]);
     } else {
-        ADD_FAILURE() << commandLine << " could not be started: error " << ::GetLastError();
+        ADD_FAILURE() << "a console program could not be started: error " << ::GetLastError();
     }
-    for (HANDLE hFile : files)
-        ::CloseHandle(hFile);
+    closeFiles();
     return run;
 }
 

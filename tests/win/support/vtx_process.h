@@ -49,6 +49,10 @@ struct ConsoleRun {
     std::string strOut;
     std::string strErr;
 };
+// The command line in UTF-16 carries what no ANSI code page holds.
+ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input = "",
+                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
+// The command line in the ANSI code page.
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input = "",
                              const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
 
