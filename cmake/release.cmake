@@ -1,8 +1,8 @@
 # The release package of this build: Veltrix-<version>-win32.zip or -win64.zip, with the three
-# files that the installer (outside this project) puts in the installation folder, the binaries
-# stripped of their symbols. Built with everything else, so that a build tree always holds the
-# package of its own binaries.
-if(NOT WIN32 OR NOT TARGET vtx OR NOT TARGET vtxlib32)
+# files that the installer (outside this project) puts in the installation folder and the
+# command-line vtxctl.exe beside them, the binaries stripped of their symbols. Built with
+# everything else, so that a build tree always holds the package of its own binaries.
+if(NOT WIN32 OR NOT TARGET vtx OR NOT TARGET vtxlib32 OR NOT TARGET vtxctl)
   return()
 endif()
 
@@ -15,17 +15,19 @@ set(VTX_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 # Where help/ compiles it, beside vtx.exe.
 set(VTX_HELP_FILE ${CMAKE_BINARY_DIR}/app/VeltrixHelp.chm)
 # What the package holds, as it holds it.
-set(VTX_RELEASE_FILES ${VTX_RELEASE_DIR}/vtx.exe ${VTX_RELEASE_DIR}/vtxlib32.dll ${VTX_HELP_FILE})
+set(VTX_RELEASE_FILES ${VTX_RELEASE_DIR}/vtx.exe ${VTX_RELEASE_DIR}/vtxlib32.dll ${VTX_RELEASE_DIR}/vtxctl.exe
+                      ${VTX_HELP_FILE})
 add_custom_command(
-  OUTPUT ${VTX_RELEASE_ZIP} ${VTX_RELEASE_DIR}/vtx.exe ${VTX_RELEASE_DIR}/vtxlib32.dll
+  OUTPUT ${VTX_RELEASE_ZIP} ${VTX_RELEASE_DIR}/vtx.exe ${VTX_RELEASE_DIR}/vtxlib32.dll ${VTX_RELEASE_DIR}/vtxctl.exe
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VTX_RELEASE_DIR}
   COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/vtx.exe $<TARGET_FILE:vtx>
   COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/vtxlib32.dll $<TARGET_FILE:vtxlib32>
+  COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/vtxctl.exe $<TARGET_FILE:vtxctl>
   # Made afresh: zip would otherwise keep entries that are no longer in the list.
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VTX_RELEASE_ZIP}
   # Flat (-j), without Unix extra fields (-X).
   COMMAND ${VTX_ZIP} -q -j -X ${VTX_RELEASE_ZIP} ${VTX_RELEASE_FILES}
-  DEPENDS vtx vtxlib32 vtxhelp ${VTX_HELP_FILE}
+  DEPENDS vtx vtxlib32 vtxctl vtxhelp ${VTX_HELP_FILE}
   COMMENT "Packing Veltrix-${PROJECT_VERSION}-win${VTX_WIN_BITS}.zip"
   VERBATIM)
 add_custom_target(release_zip ALL DEPENDS ${VTX_RELEASE_ZIP})

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/comptr.h"
+#include "lists/core/listed_path.h"
 
 namespace {
 
@@ -74,6 +75,11 @@ int CheckLockPath(const char* path)
     return DecideLockPath(path, folders, kSystemCodePage);
 }
 
+BOOL IsSameListedPath(const char* a, const char* b)
+{
+    return IsSameListedPath(a, b, kSystemCodePage);
+}
+
 BOOL IsInProgramFolder(const char* path)
 {
     return DecideInProgramFolder(path, CurrentDirectory().c_str(), kSystemCodePage);
@@ -116,4 +122,18 @@ HRESULT ResolveShortcut(const char* path, char* out)
 
     CopyCut(ExpandSystemRoot(target, WindowsDirectory()), out, MAX_PATH);
     return S_OK;
+}
+
+const char* AdmissionRefusal(ListAdmission admission, const char* path)
+{
+    if (admission == ADMIT_PROGRAMS)
+        return IsInProgramFolder(path) ? "Don't need to trust Veltrix Program" : nullptr;
+    switch (CheckLockPath(path)) {
+    case PATH_SYSTEM_DIR:
+        return "Can't lock Windows System Directory";
+    case PATH_OWN_FILES:
+        return "Can't lock Veltrix File";
+    default:
+        return nullptr;
+    }
 }

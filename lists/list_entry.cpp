@@ -1,5 +1,6 @@
 #include "lists/list_entry.h"
 
+#include "lists/admission.h"
 #include "lists/core/list_entry_rules.h"
 
 #include <shlobj.h>
@@ -19,10 +20,14 @@ void FetchShellInfo(const char* path, SHFILEINFOA* info)
 
 BOOL IsPathListed(const CListCtrl& list, const char* path)
 {
-    LVFINDINFOA find{};
-    find.flags = LVFI_STRING;
-    find.psz = path;
-    return list.FindItem(&find, -1) != -1;
+    const int count = list.GetItemCount();
+    for (int i = 0; i < count; ++i) {
+        char listed[MAX_PATH] = {};
+        list.GetItemText(i, 0, listed, MAX_PATH);
+        if (IsSameListedPath(listed, path))
+            return TRUE;
+    }
+    return FALSE;
 }
 
 void AppendListEntry(CListCtrl& list, int index, const char* path, const SHFILEINFOA& info)

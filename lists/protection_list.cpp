@@ -89,16 +89,11 @@ BOOL ChooseLockablePath(const CWnd& owner, char (&path)[MAX_PATH])
     if (!::SHGetPathFromIDListA(chosen.Get(), path))
         path[0] = '\0';
 
-    switch (CheckLockPath(path)) {
-    case PATH_SYSTEM_DIR:
-        Warn(owner, "Can't lock Windows System Directory");
+    if (const char* refusal = AdmissionRefusal(ADMIT_LOCKABLE, path)) {
+        Warn(owner, refusal);
         return FALSE;
-    case PATH_OWN_FILES:
-        Warn(owner, "Can't lock Veltrix File");
-        return FALSE;
-    default:
-        return TRUE;
     }
+    return TRUE;
 }
 
 // A program from the open-file dialog that is not one of ours, into path.
@@ -117,8 +112,8 @@ BOOL ChooseProgram(const CWnd& owner, char (&path)[MAX_PATH])
         if (!::GetOpenFileNameA(&dialog))
             return FALSE;
     }
-    if (IsInProgramFolder(path)) {
-        Warn(owner, "Don't need to trust Veltrix Program");
+    if (const char* refusal = AdmissionRefusal(ADMIT_PROGRAMS, path)) {
+        Warn(owner, refusal);
         return FALSE;
     }
     return TRUE;

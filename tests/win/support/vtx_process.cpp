@@ -39,7 +39,94 @@ std::vector<HWND> TopLevelWindowsOf(DWORD dwId)
     return own;
 }
 
+// A file of the temporary folder that a child may inherit as one of its standard handles,
+// deleted when closed.
+HANDLE InheritableTempFile()
+{
+    char folder[MAX_PATH];
+    char path[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    ::GetTempFileNameA(folder, "vtx", 0, path);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::wstring Widen(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? units - 1 : 0);
+    return wide;
+}
+
+std::string ReadFromStart(HANDLE hFile)
+{
+    ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(hFile, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
 }  // namespace
+
+ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input, const char* currentDir,
+                             DWORD dwMilliseconds)
+{
+    return RunConsoleProgram(Widen(commandLine), input, currentDir, dwMilliseconds);
+}
+
+ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input, const char* currentDir,
+                             DWORD dwMilliseconds)
+{
+    ConsoleRun run;
+    // Files rather than pipes: nothing to drain while the program runs.
+    HANDLE files[3] = {InheritableTempFile(), InheritableTempFile(), InheritableTempFile()};
+    const auto closeFiles = [&files] {
+        for (HANDLE hFile : files)
+            if (hFile != INVALID_HANDLE_VALUE)
+                ::CloseHandle(hFile);
+    };
+    for (HANDLE hFile : files)
+        if (hFile == INVALID_HANDLE_VALUE) {
+            ADD_FAILURE() << "no temporary file for the standard handles";
+            closeFiles();
+            return run;
+        }
+    DWORD written = 0;
+    ::WriteFile(files[0], input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    ::SetFilePointer(files[0], 0, nullptr, FILE_BEGIN);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = files[0];
+    startup.hStdOutput = files[1];
+    startup.hStdError = files[2];
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;
+    const std::wstring folder = currentDir ? Widen(currentDir) : std::wstring();
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                         currentDir ? folder.c_str() : nullptr, &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        if (::WaitForSingleObject(process.hProcess, dwMilliseconds) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "a console program did not end in time";
+            ::TerminateProcess(process.hProcess, 1);
+            ::WaitForSingleObject(process.hProcess, INFINITE);
+        }
+        ::GetExitCodeProcess(process.hProcess, &run.dwExitCode);
+        ::CloseHandle(process.hProcess);
+        run.strOut = ReadFromStart(files[1]);
+        run.strErr = ReadFromStart(files[2]);
+    } else {
+        ADD_FAILURE() << "a console program could not be started: error " << ::GetLastError();
+    }
+    closeFiles();
+    return run;
+}
 
 bool PollUntil(const std::function<bool()>& done, DWORD dwMilliseconds)
 {

@@ -41,6 +41,21 @@ HWND FindChildOfClass(HWND parent, const char* className);
 // The texts of a dialog's static controls that have one, in order: a message box's message.
 std::vector<std::string> StaticTextsOf(HWND hDlg);
 
+// A console program run to its end with the given standard input; what it wrote to standard
+// output and standard error, and its exit code. A program still running after dwMilliseconds is
+// killed, and the run fails the test.
+struct ConsoleRun {
+    DWORD dwExitCode = 0;
+    std::string strOut;
+    std::string strErr;
+};
+// The command line in UTF-16 carries what no ANSI code page holds.
+ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input = "",
+                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
+// The command line in the ANSI code page.
+ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input = "",
+                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
+
 // One running program. A process still running when the object goes is killed.
 class CVtxProcess {
 public:

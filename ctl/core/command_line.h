@@ -1,0 +1,28 @@
+// What vtxctl is asked to do, read from its arguments (the program's name left out).
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class CtlAction { Help, Status, List, Add, Remove, Export, Import };
+
+// The exit codes, as --help and the README state them.
+enum CtlExit {
+    kCtlDone = 0,
+    kCtlFailed = 1,      // something was refused or failed; each is reported
+    kCtlUsage = 2,
+    kCtlWrongPassword = 3,
+    kCtlRunning = 4,     // another Veltrix holds the lists
+    kCtlNoDriver = 5,
+};
+
+struct CtlCommand {
+    CtlAction action = CtlAction::Help;
+    bool trusted = false;          // List, Add, Remove: the trusted list, else the locked list
+    bool passwordFromStdin = false;
+    std::vector<std::string> operands;  // the paths, or the one file of Export and Import
+};
+
+// false on a usage error (an unknown command or option, a missing or extra operand). Options may
+// stand anywhere; "--" ends them.
+bool ParseCtlCommand(const std::vector<std::string>& args, CtlCommand& command);

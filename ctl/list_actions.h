@@ -1,0 +1,19 @@
+// What vtxctl does to the driver's lists, with the window's own rules and requests. Every
+// function runs in the installation folder, with the password checked, and reports each refusal
+// or failure on standard error; each returns a CtlExit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Prints whether the service runs, the installation folder and the driver's list sizes.
+int ShowStatus(const char* installDir);
+// Prints the driver's list, one path a line, in its order.
+int PrintList(bool trusted);
+// Adds or removes the paths (made full already; "?" marks a character the code page lacks), then
+// writes both list files from the driver.
+int AddPaths(bool trusted, const std::vector<std::string>& paths);
+int RemovePaths(bool trusted, const std::vector<std::string>& paths);
+// Both lists to the file, and what is missing from it back to the driver.
+int ExportLists(const std::string& file);
+int ImportLists(const std::string& file);
