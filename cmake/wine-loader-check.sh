@@ -51,6 +51,12 @@ no32=$(pick VTX_WINE32_LOADER="$broken")
 rm -f "$broken"
 check "32-bit loader fails" "$no32"
 [ "${no32%%|*}" = 0 ] || fail "a failing 32-bit loader was chosen"
+case $no32 in *"cannot run on this kernel"*) ;; *) fail "a loader that fails was not named as such: $no32" ;; esac
+
+# No 32-bit loader at all, as where the setup could not install wine32:i386.
+absent=$(pick VTX_WINE32_LOADER=/nonexistent/wine)
+check "32-bit loader absent" "$absent"
+case $absent in 0\|*"not installed"*) ;; *) fail "an absent 32-bit loader was not named as such: $absent" ;; esac
 
 # The test wrapper's guard: a skip with the reason, never a pass.
 out=$(env -u VTX_WINE VTX_NO_WIN32=1 sh -c '. "$1/wine.sh"; vtx_wine_require 32; echo ran' sh "$here")

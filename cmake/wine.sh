@@ -25,9 +25,12 @@ if [ -z "${VTX_WINE:-}" ] || [ "${VTX_WINE_FORCED:-}" != "${VTX_NO_WIN32:-}" ]; 
   elif "$vtx_wine32_loader" --version >/dev/null 2>&1; then
     VTX_WIN32=1
     VTX_WIN32_WHY=
+  elif [ ! -e "$vtx_wine32_loader" ]; then
+    VTX_WIN32=0
+    VTX_WIN32_WHY="the 32-bit Wine loader is not installed ($vtx_wine32_loader: package wine32:i386)"
   else
     VTX_WIN32=0
-    VTX_WIN32_WHY="this machine runs no 32-bit programs ($vtx_wine32_loader --version fails)"
+    VTX_WIN32_WHY="the 32-bit Wine loader cannot run on this kernel ($vtx_wine32_loader --version fails)"
   fi
   if [ "$VTX_WIN32" = 1 ]; then
     VTX_WINE=$vtx_wine32_loader
