@@ -1,6 +1,5 @@
 #include "lists/list_entry.h"
 
-#include "lists/admission.h"
 #include "lists/core/list_entry_rules.h"
 
 #include <shlobj.h>
@@ -20,14 +19,12 @@ void FetchShellInfo(const char* path, SHFILEINFOA* info)
 
 BOOL IsPathListed(const CListCtrl& list, const char* path)
 {
-    const int count = list.GetItemCount();
-    for (int i = 0; i < count; ++i) {
-        char listed[MAX_PATH] = {};
-        list.GetItemText(i, 0, listed, MAX_PATH);
-        if (IsSameListedPath(listed, path))
-            return TRUE;
-    }
-    return FALSE;
+    // The view searches itself: one message, where reading each row back would cost one per
+    // entry, each through the view's subclass, and make a fill quadratic in messages.
+    LVFINDINFOA find{};
+    find.flags = LVFI_STRING;
+    find.psz = path;
+    return list.FindItem(&find, -1) != -1;
 }
 
 void AppendListEntry(CListCtrl& list, int index, const char* path, const SHFILEINFOA& info)
