@@ -1,21 +1,18 @@
 #include "driver/service_routines.h"
 
-
 namespace {
 
-void SleepMs(uint32_t milliseconds)
-{
-    ::Sleep(milliseconds);
-}
+// The real pause between polls.
+constexpr auto kSleep = [](uint32_t milliseconds) { ::Sleep(milliseconds); };
 
 } // namespace
 
 BOOL StartDriverService(IServiceManager& services)
 {
-    return StartServiceAndWait(services, SleepMs) ? TRUE : FALSE;
+    return StartServiceAndWait(services, kSleep) ? TRUE : FALSE;
 }
 
 BOOL StopDriverService(IServiceManager& services)
 {
-    return StopServiceAndWait(services, SleepMs) ? TRUE : FALSE;
+    return StopServiceAndWait(services, kSleep) ? TRUE : FALSE;
 }

@@ -1,6 +1,6 @@
 #include "driver/core/service_polling.h"
 
-bool RunOnDriverService(IServiceManager& manager, const std::function<bool()>& job)
+bool RunOnDriverService(IServiceManager& manager, CFunctionRef<bool()> job)
 {
     if (!manager.OpenManager())
         return false;
@@ -17,8 +17,8 @@ bool RunOnDriverService(IServiceManager& manager, const std::function<bool()>& j
 namespace {
 
 // Up to kServicePolls times: pause, then interrogate; true as soon as reached() says so.
-bool PollUntil(IServiceManager& manager, const SleepFunction& sleep,
-               const std::function<bool(bool answered, uint32_t state)>& reached)
+bool PollUntil(IServiceManager& manager, SleepFunction sleep,
+               CFunctionRef<bool(bool answered, uint32_t state)> reached)
 {
     for (int poll = 0; poll < kServicePolls; ++poll) {
         sleep(kServicePollPauseMs);
@@ -32,7 +32,7 @@ bool PollUntil(IServiceManager& manager, const SleepFunction& sleep,
 
 } // namespace
 
-bool StartServiceAndWait(IServiceManager& manager, const SleepFunction& sleep)
+bool StartServiceAndWait(IServiceManager& manager, SleepFunction sleep)
 {
     return RunOnDriverService(manager, [&] {
         // The first look ignores the call's success: only the state it reports counts.
@@ -48,7 +48,7 @@ bool StartServiceAndWait(IServiceManager& manager, const SleepFunction& sleep)
     });
 }
 
-bool StopServiceAndWait(IServiceManager& manager, const SleepFunction& sleep)
+bool StopServiceAndWait(IServiceManager& manager, SleepFunction sleep)
 {
     return RunOnDriverService(manager, [&] {
         uint32_t state = 0;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include "driver/core/function_ref.h"
 
 // The two values of SERVICE_STATUS.dwCurrentState that anything here looks at.
 constexpr uint32_t kServiceStopped = 1;
@@ -31,18 +31,18 @@ public:
     virtual void CloseManager() = 0;
 };
 
-using SleepFunction = std::function<void(uint32_t milliseconds)>;
+using SleepFunction = CFunctionRef<void(uint32_t milliseconds)>;
 
 // Opens the manager and then the service, runs job, closes the service and then the manager, and
 // returns job's result. false, without running job, when either cannot be opened.
-bool RunOnDriverService(IServiceManager& manager, const std::function<bool()>& job);
+bool RunOnDriverService(IServiceManager& manager, CFunctionRef<bool()> job);
 
 // true when the service is running at return: at once when it already was, else after a start
 // request and a poll that found it running.
-bool StartServiceAndWait(IServiceManager& manager, const SleepFunction& sleep);
+bool StartServiceAndWait(IServiceManager& manager, SleepFunction sleep);
 
 // true when this call stopped the service. A service found already stopped gives false.
-bool StopServiceAndWait(IServiceManager& manager, const SleepFunction& sleep);
+bool StopServiceAndWait(IServiceManager& manager, SleepFunction sleep);
 
 // One interrogation, no waiting: true when the state received is state.
 bool IsServiceInState(IServiceManager& manager, uint32_t state);

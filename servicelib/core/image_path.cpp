@@ -1,6 +1,6 @@
 #include "servicelib/core/image_path.h"
 
-#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -37,13 +37,18 @@ bool FormatDriverImagePath(std::string_view systemDir, std::string_view windowsD
                            std::string_view serviceName,
                            char (&imagePath)[kImagePathBufferSize])
 {
+    // Put together by hand rather than with snprintf: the service library carries no stdio.
     const std::string_view folder = RelativeToWindowsFolder(systemDir, windowsDir);
-    const int written = std::snprintf(imagePath, sizeof imagePath, "%.*s\\Drivers\\%.*s.sys",
-                                      static_cast<int>(folder.size()), folder.data(),
-                                      static_cast<int>(serviceName.size()), serviceName.data());
-    if (written < 0 || static_cast<std::size_t>(written) >= sizeof imagePath) {
-        imagePath[0] = '\0';
-        return false;
+    const std::string_view parts[] = {folder, "\\Drivers\\", serviceName, ".sys"};
+    std::size_t length = 0;
+    for (const std::string_view part : parts) {
+        if (part.size() >= sizeof imagePath - length) {
+            imagePath[0] = '\0';
+            return false;
+        }
+        std::memcpy(imagePath + length, part.data(), part.size());
+        length += part.size();
     }
+    imagePath[length] = '\0';
     return true;
 }

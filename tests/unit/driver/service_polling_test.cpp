@@ -34,7 +34,8 @@ public:
     std::deque<Answer> m_answers;
     std::vector<std::string> m_log;
 
-    SleepFunction Sleeper()
+    // A callable that logs each pause; passed straight to the rule under test.
+    auto Sleeper()
     {
         return [this](uint32_t ms) { m_log.push_back("sleep " + std::to_string(ms)); };
     }

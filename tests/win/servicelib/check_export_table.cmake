@@ -1,5 +1,6 @@
-# Reads vtxlib32.dll's export and import tables with objdump and checks them:
-# cmake -DOBJDUMP=... -DLIBRARY=... -P check_export_table.cmake
+# Reads vtxlib32.dll's export and import tables with objdump and checks them, and the size of the
+# library as shipped (the installer loads it at every install):
+# cmake -DOBJDUMP=... -DLIBRARY=... [-DSHIPPED=...] -P check_export_table.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${LIBRARY}")
@@ -29,3 +30,11 @@ foreach(import ${imports})
   endif()
 endforeach()
 message(STATUS "exports: ${found}; imports: ${imports}")
+
+if(SHIPPED)
+  file(SIZE ${SHIPPED} size)
+  if(size GREATER_EQUAL 65536)
+    message(FATAL_ERROR "${SHIPPED} is ${size} bytes; it must stay under 64 KB")
+  endif()
+  message(STATUS "shipped: ${size} bytes")
+endif()
