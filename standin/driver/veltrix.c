@@ -227,13 +227,13 @@ static NTSTATUS CompleteIrp(PIRP irp, NTSTATUS status, ULONG_PTR information)
     return status;
 }
 
-static NTSTATUS OnCreateClose(PDEVICE_OBJECT device, PIRP irp)
+static NTSTATUS NTAPI OnCreateClose(PDEVICE_OBJECT device, PIRP irp)
 {
     UNREFERENCED_PARAMETER(device);
     return CompleteIrp(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS OnDeviceControl(PDEVICE_OBJECT device, PIRP irp)
+static NTSTATUS NTAPI OnDeviceControl(PDEVICE_OBJECT device, PIRP irp)
 {
     const PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
     ULONG_PTR information = 0;
@@ -421,7 +421,7 @@ static void LoadListsFromFiles(PUNICODE_STRING registryPath)
 /* ---- load and unload --------------------------------------------------------------------- */
 
 /* Deleting the link and the device lets the service stop and start again. */
-static void OnUnload(PDRIVER_OBJECT driver)
+static void NTAPI OnUnload(PDRIVER_OBJECT driver)
 {
     UNICODE_STRING linkName;
     UNREFERENCED_PARAMETER(driver);
@@ -435,7 +435,7 @@ static void OnUnload(PDRIVER_OBJECT driver)
     FreeList(&g_listTrusted);
 }
 
-NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
+NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
 {
     UNICODE_STRING deviceName;
     UNICODE_STRING linkName;

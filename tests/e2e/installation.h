@@ -1,5 +1,6 @@
-// The installation that scripts/prepare-prefix made, seen from beside the program: the driver's
-// two lists through the program's own enumeration, and the files of the data folder.
+// The installation that the setup made (scripts/prepare-prefix runs it), seen from beside the
+// program: the driver's two lists through the program's own enumeration, and the files of the
+// data folder.
 #pragma once
 
 #include <windows.h>

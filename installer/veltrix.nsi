@@ -1,0 +1,407 @@
+; The Veltrix setup and its uninstaller unins000.exe, one script for both architectures.
+; installer/CMakeLists.txt runs makensis with these defines:
+;   VERSION   the version, as project(VERSION) gives it
+;   BITS      32 or 64
+;   FILES     folder with vtx.exe, vtxctl.exe, vtxlib32.dll, VeltrixHelp.chm (as released)
+;   DRIVER    the driver file, installed as system32\drivers\veltrix.sys
+;   OUTFILE   the setup to write
+;   OTHERSETUP  the 64-bit setup's file name, named by the 32-bit one on 64-bit Windows
+;   ICON      the program's icon
+;   SIGN      (optional) a command that signs the file named after it in place
+;
+; The setup works with administrative rights: driver file, program files, data\ with an access
+; list of its own, the service through vtxlib32's exports, vtxapp, the uninstaller, a Start-menu
+; shortcut and the Apps and Features entry. A step that fails undoes what the run did before it.
+; Silent (/S): exit code 0 on success; 2 when Veltrix is running; 3 when something failed.
+
+Unicode true
+!if ${BITS} == 64
+  Target amd64-unicode
+!else
+  Target x86-unicode
+!endif
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestSupportedOS all
+
+!ifdef SIGN
+  !finalize '${SIGN} "%1"'
+  !uninstfinalize '${SIGN} "%1"'
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include x64.nsh
+
+!define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\veltrix"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"
+!define DRIVER_FILE "$SYSDIR\drivers\veltrix.sys"
+!define EXIT_RUNNING 2
+!define EXIT_FAILED 3
+
+Name "Veltrix"
+Caption "Veltrix ${VERSION} Setup"
+OutFile "${OUTFILE}"
+!if ${BITS} == 64
+  InstallDir "$PROGRAMFILES64\Veltrix"
+!else
+  InstallDir "$PROGRAMFILES\Veltrix"
+!endif
+BrandingText "Veltrix ${VERSION}"
+VIProductVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductName" "Veltrix"
+VIAddVersionKey /LANG=1033 "FileDescription" "Veltrix Setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 the Veltrix developers"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\vtx.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Run Veltrix"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; What this run found and did, for undoing it when a later step fails.
+Var Upgrade          ; 1: the service existed before this run
+Var WasRunning       ; 1: and it was running
+Var PlacedFiles      ; 1: program files written (the old ones, if any, are in $PLUGINSDIR\old)
+Var PlacedDriver     ; 1: the driver file written
+Var CreatedService   ; 1: the service created by this run
+Var CreatedDataDir   ; 1: data\ created by this run
+
+; ---------------------------------------------------------------------------------------------
+; Shared by the setup and the uninstaller.
+
+; Calls one export of vtxlib32.dll (no arguments, int result): ServiceCall <dll> <export> <$var>.
+; Loaded and freed around the call, so that the file is never held afterwards.
+!macro ServiceCall DLL EXPORT RESULT
+  Push $R8
+  Push $R9
+  StrCpy ${RESULT} 0
+  System::Call 'kernel32::LoadLibraryW(w "${DLL}") p .R8'
+  ${If} $R8 P<> 0
+    System::Call 'kernel32::GetProcAddress(p R8, m "${EXPORT}") p .R9'
+    ${If} $R9 P<> 0
+      System::Call '::$R9() i .R9'
+      StrCpy ${RESULT} $R9
+    ${EndIf}
+    System::Call 'kernel32::FreeLibrary(p R8)'
+  ${EndIf}
+  Pop $R9
+  Pop $R8
+!macroend
+
+; Sets $0 to 1 while vtx.exe or vtxctl.exe runs: each holds the mutex "Veltrix", and its global
+; twin "Global\Veltrix" shows one in another session.
+!macro IsRunning UN
+Function ${UN}IsRunning
+  ; SYNCHRONIZE (0x00100000) is all it takes to open a mutex.
+  Push $1
+  StrCpy $0 0
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Veltrix") p .r1'
+  ${If} $1 P<> 0
+    System::Call 'kernel32::CloseHandle(p r1)'
+    StrCpy $0 1
+  ${EndIf}
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Global\Veltrix") p .r1'
+  ${If} $1 P<> 0
+    System::Call 'kernel32::CloseHandle(p r1)'
+    StrCpy $0 1
+  ${EndIf}
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro IsRunning ""
+!insertmacro IsRunning "un."
+
+!macro SetRegistryView
+  !if ${BITS} == 64
+    SetRegView 64
+  !endif
+!macroend
+
+; ---------------------------------------------------------------------------------------------
+; The setup.
+
+Function .onInit
+  !insertmacro SetRegistryView
+  !if ${BITS} == 32
+    ; The 32-bit driver cannot load in 64-bit Windows.
+    ${If} ${RunningX64}
+      MessageBox MB_OK|MB_ICONSTOP "This setup is for 32-bit Windows. On 64-bit Windows, run ${OTHERSETUP}." /SD IDOK
+      SetErrorLevel ${EXIT_FAILED}
+      Quit
+    ${EndIf}
+  !endif
+  ; An installation that is there: the folder it is in, so that an upgrade stays in place.
+  ReadRegStr $0 HKLM "${SERVICE_KEY}" "vtxapp"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\vtx.exe"
+    StrCpy $INSTDIR $0
+  ${EndIf}
+FunctionEnd
+
+; Tells what failed, undoes what this run did and ends with the failure's exit code.
+!macro Fail TEXT
+  DetailPrint "${TEXT}"
+  MessageBox MB_OK|MB_ICONSTOP "${TEXT}$\r$\nNothing was changed." /SD IDOK
+  Call Undo
+  SetErrorLevel ${EXIT_FAILED}
+  Quit
+!macroend
+
+Function Undo
+  DetailPrint "Undoing the changes of this setup"
+  ${If} $Upgrade == 1
+    ; Back to the installation as it was: its files, its driver, its service state.
+    ${If} $PlacedFiles == 1
+    ${OrIf} $PlacedDriver == 1
+      !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStop $0
+    ${EndIf}
+    ${If} $PlacedFiles == 1
+      CopyFiles /SILENT "$PLUGINSDIR\old\*.*" "$INSTDIR"
+    ${EndIf}
+    ${If} $PlacedDriver == 1
+    ${AndIf} ${FileExists} "$PLUGINSDIR\old-driver\veltrix.sys"
+      CopyFiles /SILENT "$PLUGINSDIR\old-driver\veltrix.sys" "$SYSDIR\drivers"
+    ${EndIf}
+    ${If} $WasRunning == 1
+      !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStart $0
+    ${EndIf}
+    Return
+  ${EndIf}
+  ${If} $CreatedService == 1
+    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStop $0
+    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxDelete $0
+  ${EndIf}
+  ${If} $PlacedDriver == 1
+    Delete "${DRIVER_FILE}"
+  ${EndIf}
+  ${If} $PlacedFiles == 1
+    Delete "$INSTDIR\vtx.exe"
+    Delete "$INSTDIR\vtxctl.exe"
+    Delete "$INSTDIR\vtxlib32.dll"
+    Delete "$INSTDIR\VeltrixHelp.chm"
+  ${EndIf}
+  ${If} $CreatedDataDir == 1
+    RMDir "$INSTDIR\data"
+  ${EndIf}
+  RMDir "$INSTDIR"
+FunctionEnd
+
+Function WineAdaptation
+  ; Wine, unlike Windows, needs two changes to the service before it first starts; the setup
+  ; tells Wine by ntdll's export wine_get_version, which Windows' ntdll does not have.
+  System::Call 'kernel32::GetModuleHandleW(w "ntdll.dll") p .r0'
+  System::Call 'kernel32::GetProcAddress(p r0, m "wine_get_version") p .r0'
+  ${If} $0 P= 0
+    Return
+  ${EndIf}
+  DetailPrint "Adapting the service to Wine"
+  ; - Wine's driver loader does not load a driver from an image path relative to the Windows
+  ;   folder (status c0000142), as vtxCreate writes it; the absolute path of the same file loads.
+  ;   The path goes in through the service manager, so that its own copy of the configuration
+  ;   and the registry agree.
+  System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
+  System::Call 'advapi32::OpenServiceW(p r1, w "veltrix", i 0xF01FF) p .r2'
+  System::Call 'advapi32::ChangeServiceConfigW(p r2, i -1, i -1, i -1, w "${DRIVER_FILE}", p 0, p 0, p 0, p 0, p 0, p 0) i .r0'
+  System::Call 'advapi32::CloseServiceHandle(p r2)'
+  System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${If} $0 == 0
+    !insertmacro Fail "The Veltrix service could not be set up for Wine."
+  ${EndIf}
+  ; - Wine marks a service created by a 32-bit process as a WoW64 one (value WOW64) and then
+  ;   loads its driver in the 32-bit winedevice.exe. The manager writes the mark again with every
+  ;   configuration change, hence after the path.
+  DeleteRegValue HKLM "${SERVICE_KEY}" "WOW64"
+FunctionEnd
+
+; data\ belongs to the user's password and lists: SYSTEM and Administrators only, not inherited
+; from the installation folder (a protected access list).
+Function ProtectDataFolder
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", i 1, *p .r1, p 0) i .r0'
+  ${If} $0 == 0
+    !insertmacro Fail "The access list of $INSTDIR\data could not be made."
+  ${EndIf}
+  ; DACL_SECURITY_INFORMATION
+  System::Call 'advapi32::SetFileSecurityW(w "$INSTDIR\data", i 4, p r1) i .r0'
+  System::Call 'kernel32::LocalFree(p r1)'
+  ${If} $0 == 0
+    !insertmacro Fail "The access list of $INSTDIR\data could not be set."
+  ${EndIf}
+FunctionEnd
+
+Section "Veltrix"
+  SetShellVarContext all
+  InitPluginsDir
+  Call IsRunning
+  ${If} $0 == 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Veltrix is running. Close Veltrix (and vtxctl), then run the setup again." /SD IDOK
+    SetErrorLevel ${EXIT_RUNNING}
+    Quit
+  ${EndIf}
+
+  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ${If} $0 != ""
+    StrCpy $Upgrade 1
+    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxIsStarted $WasRunning
+  ${EndIf}
+
+  ; The program files. An upgrade keeps the old ones aside until the new installation runs.
+  ; The service is stopped first, so that the driver file it loaded can be replaced.
+  ${If} $Upgrade == 1
+    DetailPrint "Stopping the Veltrix service"
+    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStop $0
+    CreateDirectory "$PLUGINSDIR\old"
+    CopyFiles /SILENT "$INSTDIR\vtx.exe" "$PLUGINSDIR\old"
+    CopyFiles /SILENT "$INSTDIR\vtxctl.exe" "$PLUGINSDIR\old"
+    CopyFiles /SILENT "$INSTDIR\vtxlib32.dll" "$PLUGINSDIR\old"
+    CopyFiles /SILENT "$INSTDIR\VeltrixHelp.chm" "$PLUGINSDIR\old"
+    CreateDirectory "$PLUGINSDIR\old-driver"
+    CopyFiles /SILENT "${DRIVER_FILE}" "$PLUGINSDIR\old-driver"
+  ${EndIf}
+  SetOverwrite try
+  ClearErrors
+  SetOutPath "$INSTDIR"
+  StrCpy $PlacedFiles 1
+  File "${FILES}\vtx.exe"
+  File "${FILES}\vtxctl.exe"
+  File "${FILES}\vtxlib32.dll"
+  File "${FILES}\VeltrixHelp.chm"
+  ${If} ${Errors}
+    !insertmacro Fail "The program files could not be written to $INSTDIR (a file in use?)."
+  ${EndIf}
+  ${IfNot} ${FileExists} "$INSTDIR\data\*.*"
+    ClearErrors
+    CreateDirectory "$INSTDIR\data"
+    ${If} ${Errors}
+      !insertmacro Fail "The folder $INSTDIR\data could not be created."
+    ${EndIf}
+    StrCpy $CreatedDataDir 1
+  ${EndIf}
+  Call ProtectDataFolder
+
+  ; The driver, in the native system32\drivers (this process is of Windows' own bitness, so no
+  ; redirection applies).
+  DetailPrint "Installing the driver file ${DRIVER_FILE}"
+  ClearErrors
+  SetOutPath "$SYSDIR\drivers"
+  StrCpy $PlacedDriver 1
+  File "/oname=veltrix.sys" "${DRIVER}"
+  ${If} ${Errors}
+    !insertmacro Fail "The driver file ${DRIVER_FILE} could not be written."
+  ${EndIf}
+  SetOutPath "$INSTDIR"
+
+  ; The service, as vtxlib32 makes it. vtxCreate gives 0 both when it created the service and
+  ; when it failed, so the service key tells.
+  ${If} $Upgrade != 1
+    DetailPrint "Creating the Veltrix service"
+    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxCreate $0
+    ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+    ${If} $0 == ""
+      !insertmacro Fail "The Veltrix service could not be created."
+    ${EndIf}
+    StrCpy $CreatedService 1
+    Call WineAdaptation
+  ${EndIf}
+  ClearErrors
+  WriteRegStr HKLM "${SERVICE_KEY}" "vtxapp" "$INSTDIR"
+  ${If} ${Errors}
+    !insertmacro Fail "The installation folder could not be recorded for the service."
+  ${EndIf}
+
+  ; Event log: the place where the setup registers Veltrix as an event source (and
+  ; the uninstaller's section "Veltrix" removes it again).
+
+  DetailPrint "Starting the Veltrix service"
+  !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStart $0
+  ${If} $0 == 0
+    !insertmacro Fail "The Veltrix service did not start."
+  ${EndIf}
+
+  ClearErrors
+  WriteUninstaller "$INSTDIR\unins000.exe"
+  ${If} ${Errors}
+    !insertmacro Fail "The uninstaller $INSTDIR\unins000.exe could not be written."
+  ${EndIf}
+  CreateShortCut "$SMPROGRAMS\Veltrix.lnk" "$INSTDIR\vtx.exe"
+
+  ; Apps and Features.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Veltrix"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "the Veltrix developers"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\vtx.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\unins000.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\unins000.exe" /S'
+  ${GetSize} "$INSTDIR" "/M=*.* /S=0K /G=0" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  SetErrorLevel 0
+SectionEnd
+
+; ---------------------------------------------------------------------------------------------
+; The uninstaller, unins000.exe. The program starts it after stopping the driver, while its own
+; window closes; Apps and Features starts it too. A second run, or a half-removed installation,
+; finds nothing to do and succeeds.
+
+Function un.onInit
+  !insertmacro SetRegistryView
+FunctionEnd
+
+Section "un.Veltrix"
+  SetShellVarContext all
+  InitPluginsDir
+  ; Its own copy of the service library, so that a half-removed installation can still be
+  ; cleaned up and the installed file is free to go.
+  File "/oname=$PLUGINSDIR\vtxlib32.dll" "${FILES}\vtxlib32.dll"
+
+  ; vtx.exe may still be closing when it starts this; wait up to 30 seconds.
+  ${ForEach} $1 1 60 + 1
+    Call un.IsRunning
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    Sleep 500
+  ${Next}
+  ${If} $0 == 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Veltrix is running. Close Veltrix (and vtxctl), then uninstall again." /SD IDOK
+    SetErrorLevel ${EXIT_RUNNING}
+    Quit
+  ${EndIf}
+
+  DetailPrint "Removing the Veltrix service"
+  !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStop $0
+  !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxDelete $0
+  ; The file of a driver that has not unloaded yet goes at the next start.
+  Delete /REBOOTOK "${DRIVER_FILE}"
+
+  ; Event log: the place where the uninstaller removes the event source that the setup
+  ; registered.
+
+  Delete "$INSTDIR\vtx.exe"
+  Delete "$INSTDIR\vtxctl.exe"
+  Delete "$INSTDIR\vtxlib32.dll"
+  Delete "$INSTDIR\VeltrixHelp.chm"
+  Delete "$INSTDIR\unins000.exe"
+  Delete "$SMPROGRAMS\Veltrix.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; data\ holds the user's password and lists: kept unless the user asks otherwise.
+  ${If} ${FileExists} "$INSTDIR\data\*.*"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove the Veltrix password and both lists (the folder $INSTDIR\data) too?" /SD IDNO IDNO keep
+    RMDir /r "$INSTDIR\data"
+    keep:
+  ${EndIf}
+  RMDir "$INSTDIR"
+  SetErrorLevel 0
+SectionEnd

@@ -1,0 +1,25 @@
+#!/bin/sh
+# Runs a test program of the setup in a Wine prefix made afresh, and ends that prefix's
+# processes (the driver's service among them) afterwards:
+#   setup-run.sh <prefix> <32|64> <program> [arguments]
+# Where programs of that bitness cannot run here, says why and exits as a skipped test.
+set -eu
+prefix=$1
+bits=$2
+shift 2
+root=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$root/cmake/wine.sh"
+vtx_wine_require "$bits"
+export WINEPREFIX="$prefix"
+if [ -d "$prefix" ]; then
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
+if [ "$bits" = 32 ]; then
+  export WINEARCH=win32
+fi
+"$root/cmake/wine-prefix.sh" "$prefix"
+status=0
+"$VTX_WINE" "$@" || status=$?
+wineserver -k 2>/dev/null || true
+exit "$status"

@@ -1,0 +1,400 @@
+// The setup and its uninstaller as a deployment tool and a user meet them, in a Wine prefix made
+// afresh for this test (setup-run.sh): silent install, upgrade in place, the refusals while
+// Veltrix runs, "Uninstall Veltrix..." from the main window, a second uninstall, a folder with
+// blanks, and a failure half-way that leaves nothing behind.
+#include "res/resource.h"
+#include "support/file_bytes.h"
+#include "support/service_probe.h"
+#include "support/vtx_process.h"
+
+#include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+const char kDefaultDir[] = "C:\\Program Files\\Veltrix";
+const char kSpacedDir[] = "C:\\Program Files\\My Tools\\Veltrix";
+const char kScratch[] = "C:\\SetupTest";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrix";
+const char* const kProgramFiles[] = {"vtx.exe", "vtxctl.exe", "vtxlib32.dll", "VeltrixHelp.chm",
+                                     "unins000.exe"};
+const char* const kDataFiles[] = {"filter.txt", "TrustedPs.txt", "password.txt"};
+// The setup's exit codes besides 0.
+constexpr DWORD kExitRunning = 2;
+constexpr DWORD kExitFailed = 3;
+// A cold Wine starting the driver's service can take a while.
+constexpr DWORD kSetupTimeout = 120000;
+
+std::string SetupFile()
+{
+    return DosPath(VTX_SETUP_FILE);
+}
+
+std::string DriverFile()
+{
+    char folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
+    return std::string(folder, length) + "\\drivers\\veltrix.sys";
+}
+
+std::string ShortcutFile()
+{
+    char folder[MAX_PATH] = "";
+    ::SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, folder);
+    return std::string(folder) + "\\Veltrix.lnk";
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The setup run silently, with more arguments (/D=... must come last); its exit code.
+DWORD RunSetup(const std::string& arguments = "")
+{
+    return RunConsoleProgram("\"" + SetupFile() + "\" /S" + arguments, "", nullptr, kSetupTimeout)
+        .dwExitCode;
+}
+
+// unins000.exe started from a copy outside the folder, as it starts itself (it copies itself
+// away so that it can remove its own file): the copy, with _?=, runs in place until it is done.
+DWORD RunUninstallerCopy(const std::string& copy, const std::string& installDir)
+{
+    return RunConsoleProgram("\"" + copy + "\" /S _?=" + installDir, "", nullptr, kSetupTimeout)
+        .dwExitCode;
+}
+
+std::string UninstallText(const char* name)
+{
+    char value[1024] = "";
+    DWORD size = sizeof value;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return "(missing)";
+    return value;
+}
+
+DWORD UninstallNumber(const char* name)
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    return value;
+}
+
+bool UninstallEntryExists()
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// The access list of a folder in its text form.
+std::string AccessList(const std::string& path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return "(unreadable)";
+    char* text = nullptr;
+    std::string result = "(not convertible)";
+    if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                               DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        result = text;
+        ::LocalFree(text);
+    }
+    ::LocalFree(descriptor);
+    return result;
+}
+
+using DataSnapshot = std::map<std::string, std::optional<std::string>>;
+
+DataSnapshot ReadData(const std::string& installDir)
+{
+    DataSnapshot data;
+    for (const char* name : kDataFiles)
+        data[name] = ReadWholeFile(installDir + "\\data\\" + name);
+    return data;
+}
+
+// Everything the setup puts in place, for the installation in installDir.
+void ExpectInstalled(const std::string& installDir)
+{
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(ReadInstallDir(), installDir);
+    ServiceConfig config;
+    ASSERT_TRUE(QueryVeltrixConfig(config));
+    EXPECT_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_FILE_SYSTEM_DRIVER));
+    EXPECT_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(config.strGroup, "FSFilter Activity Monitor");
+    // Wine's adaptation: the absolute path of the driver file.
+    EXPECT_EQ(config.strBinaryPath, DriverFile());
+
+    for (const char* name : kProgramFiles)
+        EXPECT_TRUE(Exists(installDir + "\\" + name)) << name;
+    // Windows reads back the list as set, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)". Wine keeps no
+    // access lists: it maps them onto the Unix mode and reads back SYSTEM and the owner (an
+    // administrator), and nobody else, as it would for no other folder.
+    const std::string access = AccessList(installDir + "\\data");
+    EXPECT_NE(access.find("(A;OICI;FA;;;SY)"), std::string::npos) << access;
+    for (const char* everyone : {";;;WD)", ";;;BU)", ";;;AU)"})
+        EXPECT_EQ(access.find(everyone), std::string::npos) << access;
+    EXPECT_EQ(ReadWholeFile(DriverFile()), ReadWholeFile(DosPath(VTX_SETUP_DRIVER)));
+    EXPECT_TRUE(Exists(ShortcutFile()));
+
+    const std::string uninstaller = "\"" + installDir + "\\unins000.exe\"";
+    EXPECT_EQ(UninstallText("DisplayName"), "Veltrix");
+    EXPECT_EQ(UninstallText("DisplayVersion"), VTX_VERSION);
+    EXPECT_EQ(UninstallText("Publisher"), "the Veltrix developers");
+    EXPECT_EQ(UninstallText("DisplayIcon"), installDir + "\\vtx.exe,0");
+    EXPECT_EQ(UninstallText("InstallLocation"), installDir);
+    EXPECT_EQ(UninstallText("UninstallString"), uninstaller);
+    EXPECT_EQ(UninstallText("QuietUninstallString"), uninstaller + " /S");
+    // Kilobytes: the four program files and the uninstaller come to several hundred.
+    const DWORD size = UninstallNumber("EstimatedSize");
+    EXPECT_GT(size, 200u);
+    EXPECT_LT(size, 10000u);
+    EXPECT_EQ(UninstallNumber("NoModify"), 1u);
+    EXPECT_EQ(UninstallNumber("NoRepair"), 1u);
+}
+
+// Nothing of the installation left but data\, which holds what it held.
+void ExpectRemoved(const std::string& installDir, const DataSnapshot& data)
+{
+    EXPECT_FALSE(ServiceExists());
+    for (const char* name : kProgramFiles)
+        EXPECT_FALSE(Exists(installDir + "\\" + name)) << name;
+    EXPECT_FALSE(Exists(DriverFile()));
+    EXPECT_FALSE(Exists(ShortcutFile()));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_EQ(ReadData(installDir), data);
+}
+
+// Removes what a test left: the kept data\ and the scratch folder.
+void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(folder + "\\" + name);
+            else
+                ::DeleteFileA((folder + "\\" + name).c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+bool IsShownDialog(HWND hWnd, const char* caption)
+{
+    return ::IsWindowVisible(hWnd) && ClassName(hWnd) == "#32770" && WindowText(hWnd) == caption;
+}
+
+// vtx.exe of the installation started as the Start-menu shortcut starts it and logged in; its
+// main window, or nullptr (the test has failed then).
+HWND LogIn(CVtxProcess& vtx, const std::string& installDir, const char* password)
+{
+    if (!vtx.Start(installDir + "\\vtx.exe", installDir.c_str())) {
+        ADD_FAILURE() << "cannot start vtx.exe, error " << ::GetLastError();
+        return nullptr;
+    }
+    HWND login = vtx.WaitForTopLevel([](HWND hWnd) {
+        return IsShownDialog(hWnd, "Login Veltrix ") && ::GetDlgItem(hWnd, IDC_PASSWORD);
+    });
+    if (!login) {
+        ADD_FAILURE() << "no login dialog";
+        return nullptr;
+    }
+    HWND ok = ::GetDlgItem(login, IDOK);
+    SetWindowTextTo(::GetDlgItem(login, IDC_PASSWORD), password);
+    PollUntil([&] { return IsEnabled(ok); });
+    Click(ok);
+    HWND main = vtx.WaitForTopLevel([](HWND hWnd) {
+        return IsShownDialog(hWnd, "Veltrix") && ::GetDlgItem(hWnd, IDC_LOCKED_LIST);
+    });
+    if (!main)
+        ADD_FAILURE() << "no main window after logging in with \"" << password << "\"";
+    return main;
+}
+
+BOOL CALLBACK CollectVisibleWindow(HWND hWnd, LPARAM lParam)
+{
+    if (::IsWindowVisible(hWnd))
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
+// The visible top-level windows of every process.
+std::vector<HWND> VisibleWindows()
+{
+    std::vector<HWND> windows;
+    ::EnumWindows(&CollectVisibleWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// A visible top-level window of any process that satisfies match, once there; nullptr when none
+// came in time.
+HWND WaitForAnyWindow(const std::function<bool(HWND)>& match, DWORD dwMilliseconds = kStepTimeout)
+{
+    HWND found = nullptr;
+    PollUntil(
+        [&] {
+            for (HWND hWnd : VisibleWindows())
+                if (match(hWnd))
+                    found = hWnd;
+            return found != nullptr;
+        },
+        dwMilliseconds);
+    return found;
+}
+
+std::string DescribeWindows()
+{
+    std::string text;
+    for (HWND hWnd : VisibleWindows())
+        text += ClassName(hWnd) + " '" + Caption(hWnd) + "'; ";
+    return text;
+}
+
+// The uninstaller that "Uninstall Veltrix..." started, answered as a user who keeps the data:
+// "Uninstall", "No" to removing the password and the lists, then "Close".
+void UninstallInteractively()
+{
+    // NSIS puts a page's subcaption, a blank here, after the caption.
+    HWND wizard = WaitForAnyWindow([](HWND hWnd) { return Caption(hWnd).rfind("Veltrix Uninstall", 0) == 0 &&
+                                                          ::GetDlgItem(hWnd, IDOK); },
+                                   kSetupTimeout);
+    ASSERT_TRUE(wizard) << "no uninstaller window; windows: " << DescribeWindows();
+    Click(::GetDlgItem(wizard, IDOK));
+    HWND question = WaitForAnyWindow([](HWND hWnd) {
+        const std::vector<std::string> texts = StaticTextsOf(hWnd);
+        return ClassName(hWnd) == "#32770" && !texts.empty() &&
+               texts.back().find("Remove the Veltrix password and both lists") == 0;
+    }, kSetupTimeout);
+    ASSERT_TRUE(question) << "the uninstaller did not ask about data\\";
+    EXPECT_EQ(::GetWindowLongPtrA(::GetDlgItem(question, IDNO), GWL_STYLE) & BS_DEFPUSHBUTTON,
+              BS_DEFPUSHBUTTON) << "keeping is the default";
+    Click(::GetDlgItem(question, IDNO));
+    HWND close = ::GetDlgItem(wizard, IDOK);
+    EXPECT_TRUE(PollUntil([&] { return IsEnabled(close) && Caption(close) == "&Close"; }, kSetupTimeout));
+    Click(close);
+}
+
+void LogInAndClose(const std::string& installDir)
+{
+    CVtxProcess vtx;
+    HWND main = LogIn(vtx, installDir, "quimbly");
+    if (!main)
+        return;
+    Click(::GetDlgItem(main, IDOK));
+    EXPECT_TRUE(vtx.EndsWithin());
+}
+
+class Setup : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(ServiceExists()) << "the prefix is not fresh";
+        ::CreateDirectoryA(kScratch, nullptr);
+    }
+    void TearDown() override
+    {
+        RemoveTree(kScratch);
+        RemoveTree(kDefaultDir);
+        RemoveTree(kSpacedDir);
+    }
+};
+
+TEST_F(Setup, FailureHalfWayIsUndoneAndReported)
+{
+    // A folder where the driver file goes: the program files are in place by then.
+    ASSERT_TRUE(::CreateDirectoryA(DriverFile().c_str(), nullptr));
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    ::RemoveDirectoryA(DriverFile().c_str());
+
+    EXPECT_FALSE(ServiceExists());
+    EXPECT_FALSE(Exists(kDefaultDir));
+    EXPECT_FALSE(Exists(DriverFile()));
+    EXPECT_FALSE(Exists(ShortcutFile()));
+    EXPECT_FALSE(UninstallEntryExists());
+}
+
+TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
+{
+    ASSERT_EQ(RunSetup(), 0u);
+    ExpectInstalled(kDefaultDir);
+    LogInAndClose(kDefaultDir);
+
+    // A lock made from the command line, and a password of the user's own.
+    const std::string secret = std::string(kScratch) + "\\Secret";
+    ::CreateDirectoryA(secret.c_str(), nullptr);
+    const std::string vtxctl = "\"" + std::string(kDefaultDir) + "\\vtxctl.exe\" ";
+    EXPECT_EQ(RunConsoleProgram(vtxctl + "lock " + secret + " --password-stdin", "quimbly\r\n").dwExitCode, 0u);
+    // The digest of "tulip7".
+    ASSERT_TRUE(WriteWholeFile(std::string(kDefaultDir) + "\\data\\password.txt",
+                               "a82737ed9dfa1f74344d413168b8954e\n"));
+    const DataSnapshot data = ReadData(kDefaultDir);
+    ASSERT_TRUE(data.at("filter.txt"));
+
+    // While vtx.exe or vtxctl.exe runs (either mutex name), the setup refuses and changes nothing.
+    for (const char* mutex : {"Veltrix", "Global\\Veltrix"}) {
+        CHandle held(::CreateMutexA(nullptr, FALSE, mutex));
+        ASSERT_TRUE(held) << mutex;
+        EXPECT_EQ(RunSetup(), kExitRunning) << mutex;
+    }
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
+
+    ASSERT_EQ(RunSetup(), 0u);
+    ExpectInstalled(kDefaultDir);
+    EXPECT_EQ(ReadData(kDefaultDir), data);
+    const ConsoleRun listed = RunConsoleProgram(vtxctl + "list locked --password-stdin", "tulip7\r\n");
+    EXPECT_EQ(listed.strOut, secret + "\r\n") << "the driver runs with the kept lists";
+
+    // "Uninstall Veltrix..." stops the driver, closes the window and starts unins000.exe.
+    const std::string uninstallerCopy = std::string(kScratch) + "\\unins000.exe";
+    ASSERT_TRUE(::CopyFileA((std::string(kDefaultDir) + "\\unins000.exe").c_str(), uninstallerCopy.c_str(), FALSE));
+    {
+        CVtxProcess vtx;
+        HWND main = LogIn(vtx, kDefaultDir, "tulip7");
+        ASSERT_TRUE(main);
+        Post(main, WM_SYSCOMMAND, IDM_UNINSTALL);
+        // The uninstaller runs on as a child of vtx.exe: the process object stays until it is done.
+        UninstallInteractively();
+        EXPECT_TRUE(vtx.EndsWithin());
+    }
+    ExpectRemoved(kDefaultDir, data);
+
+    // Again, over what is left: nothing to do, and no failure.
+    EXPECT_EQ(RunUninstallerCopy(uninstallerCopy, kDefaultDir), 0u);
+    ExpectRemoved(kDefaultDir, data);
+}
+
+TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
+{
+    ASSERT_EQ(RunSetup(std::string(" /D=") + kSpacedDir), 0u);
+    ExpectInstalled(kSpacedDir);
+    LogInAndClose(kSpacedDir);
+    const DataSnapshot data = ReadData(kSpacedDir);
+
+    const std::string uninstallerCopy = std::string(kScratch) + "\\unins000.exe";
+    ASSERT_TRUE(::CopyFileA((std::string(kSpacedDir) + "\\unins000.exe").c_str(), uninstallerCopy.c_str(), FALSE));
+    EXPECT_EQ(RunUninstallerCopy(uninstallerCopy, kSpacedDir), 0u);
+    ExpectRemoved(kSpacedDir, data);
+}
+
+} // namespace
