@@ -1,5 +1,11 @@
 // vtxinstall <path of veltrix.sys> <installation folder>
 //
+// The test prefix's installer. Veltrix itself is installed by its setup (installer/), also for
+// the demo and the end-to-end test; but the win tests' prefix is shared by the win32 and win64
+// builds, and the 32-bit setup installs only on 32-bit Windows, so the standin fixture and the
+// tests that put the service back use this instead. It runs under Wine only, and so always
+// adapts the service to Wine, as the setup does there.
+//
 // Does the installer's job for the stand-in driver in a Wine prefix: places the driver file,
 // creates the service "veltrix" through the service library, adapts it to Wine, records the
 // installation folder in the service key's vtxapp value, creates that folder with its data
