@@ -44,10 +44,11 @@ Name "Veltrix"
 Caption "Veltrix ${VERSION} Setup"
 OutFile "${OUTFILE}"
 !if ${BITS} == 64
-  InstallDir "$PROGRAMFILES64\Veltrix"
+  !define DEFAULT_DIR "$PROGRAMFILES64\Veltrix"
 !else
-  InstallDir "$PROGRAMFILES\Veltrix"
+  !define DEFAULT_DIR "$PROGRAMFILES\Veltrix"
 !endif
+InstallDir "${DEFAULT_DIR}"
 BrandingText "Veltrix ${VERSION}"
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "Veltrix"
@@ -140,11 +141,20 @@ Function .onInit
       Quit
     ${EndIf}
   !endif
-  ; An installation that is there: the folder it is in, so that an upgrade stays in place.
+  ; An installation that is there: the setup upgrades it in place. The service names one folder
+  ; only, so a folder given with /D= that is another one is refused rather than leaving the
+  ; first installation and its data\ behind.
   ReadRegStr $0 HKLM "${SERVICE_KEY}" "vtxapp"
   ${If} $0 != ""
   ${AndIf} ${FileExists} "$0\vtx.exe"
-    StrCpy $INSTDIR $0
+  ${AndIf} $INSTDIR != $0
+    ${If} $INSTDIR == "${DEFAULT_DIR}"
+      StrCpy $INSTDIR $0
+    ${Else}
+      MessageBox MB_OK|MB_ICONSTOP "Veltrix is installed in $0. Uninstall it first to install it in $INSTDIR, or run the setup without /D= to upgrade it there." /SD IDOK
+      SetErrorLevel ${EXIT_FAILED}
+      Quit
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 

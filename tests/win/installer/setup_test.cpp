@@ -143,8 +143,8 @@ void ExpectInstalled(const std::string& installDir)
     for (const char* name : kProgramFiles)
         EXPECT_TRUE(Exists(installDir + "\\" + name)) << name;
     // Windows reads back the list as set, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)". Wine keeps no
-    // access lists: it maps them onto the Unix mode and reads back SYSTEM and the owner (an
-    // administrator), and nobody else, as it would for no other folder.
+    // access lists: it maps them onto the folder's Unix mode (no access for others) and reads
+    // back SYSTEM and the owner, an administrator; nobody else.
     const std::string access = AccessList(installDir + "\\data");
     EXPECT_NE(access.find("(A;OICI;FA;;;SY)"), std::string::npos) << access;
     for (const char* everyone : {";;;WD)", ";;;BU)", ";;;AU)"})
@@ -390,6 +390,16 @@ TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
     ExpectInstalled(kSpacedDir);
     LogInAndClose(kSpacedDir);
     const DataSnapshot data = ReadData(kSpacedDir);
+
+    // Without /D= the setup upgrades where Veltrix is; with another folder it refuses, since
+    // the service names one folder only.
+    EXPECT_EQ(RunSetup(), 0u);
+    EXPECT_EQ(ReadInstallDir(), kSpacedDir);
+    EXPECT_FALSE(Exists(kDefaultDir));
+    const std::string other = std::string(kScratch) + "\\Veltrix";
+    EXPECT_EQ(RunSetup(" /D=" + other), kExitFailed);
+    EXPECT_EQ(ReadInstallDir(), kSpacedDir);
+    EXPECT_FALSE(Exists(other));
 
     const std::string uninstallerCopy = std::string(kScratch) + "\\unins000.exe";
     ASSERT_TRUE(::CopyFileA((std::string(kSpacedDir) + "\\unins000.exe").c_str(), uninstallerCopy.c_str(), FALSE));
