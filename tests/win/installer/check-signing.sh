@@ -1,6 +1,6 @@
 #!/bin/sh
 # The setup made as the build makes it, signed with a throwaway certificate made here, and its
-# signature verified against that certificate:
+# signature and that of the uninstaller it writes verified against that certificate:
 #   check-signing.sh <work folder> <makensis> [makensis arguments...] <script>
 set -eu
 work=$1
@@ -20,8 +20,10 @@ for arg in "$@"; do
 done
 shift "$n"
 "$@" "-DOUTFILE=$work/signed-setup.exe" "-DSIGN=$sign" "$script" >"$work/makensis.log"
-osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed-setup.exe" >"$work/verify.log" 2>&1 ||
-  { cat "$work/verify.log"; exit 1; }
-grep -q "Signature verification: ok" "$work/verify.log"
-grep -m 1 "Subject:" "$work/verify.log"
-grep "Signature verification" "$work/verify.log"
+7z e -y -o"$work" "$work/signed-setup.exe" unins000.exe >/dev/null
+for file in signed-setup.exe unins000.exe; do
+  osslsigncode verify -CAfile "$work/cert.pem" -in "$work/$file" >"$work/verify.log" 2>&1 ||
+    { cat "$work/verify.log"; exit 1; }
+  grep -q "Signature verification: ok" "$work/verify.log"
+  echo "$file: $(grep -m 1 "Subject:" "$work/verify.log" | tr -d '\t'); $(grep "Signature verification" "$work/verify.log")"
+done
