@@ -149,7 +149,7 @@ void ExpectInstalled(const std::string& installDir)
     EXPECT_NE(access.find("(A;OICI;FA;;;SY)"), std::string::npos) << access;
     for (const char* everyone : {";;;WD)", ";;;BU)", ";;;AU)"})
         EXPECT_EQ(access.find(everyone), std::string::npos) << access;
-    EXPECT_EQ(ReadWholeFile(DriverFile()), ReadWholeFile(DosPath(VTX_SETUP_DRIVER)));
+    EXPECT_TRUE(ReadWholeFile(DriverFile()) == ReadWholeFile(DosPath(VTX_SETUP_DRIVER))) << "driver file";
     EXPECT_TRUE(Exists(ShortcutFile()));
 
     const std::string uninstaller = "\"" + installDir + "\\unins000.exe\"";
@@ -358,6 +358,21 @@ TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
         EXPECT_EQ(RunSetup(), kExitRunning) << mutex;
     }
     EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
+
+    // A file in use half-way through an upgrade: the files written before it go back to the
+    // installed ones (here an "older" vtx.exe), and the service runs again.
+    const std::string program = std::string(kDefaultDir) + "\\vtx.exe";
+    const std::string olderProgram = ReadWholeFile(program).value_or("") + "older";
+    ASSERT_TRUE(WriteWholeFile(program, olderProgram));
+    {
+        CHandle inUse(::CreateFileA((std::string(kDefaultDir) + "\\VeltrixHelp.chm").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(inUse);
+        EXPECT_EQ(RunSetup(), kExitFailed);
+    }
+    EXPECT_TRUE(ReadWholeFile(program) == olderProgram) << "vtx.exe is not the installed one";
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(ReadData(kDefaultDir), data);
 
     ASSERT_EQ(RunSetup(), 0u);
     ExpectInstalled(kDefaultDir);
