@@ -173,7 +173,7 @@ Function Undo
     ; Back to the installation as it was: its files, its driver, its service state.
     ${If} $PlacedFiles == 1
     ${OrIf} $PlacedDriver == 1
-      !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStop $0
+      !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStop $0
     ${EndIf}
     ${If} $PlacedFiles == 1
       CopyFiles /SILENT "$PLUGINSDIR\old\*.*" "$INSTDIR"
@@ -183,7 +183,7 @@ Function Undo
       CopyFiles /SILENT "$PLUGINSDIR\old-driver\veltrix.sys" "$SYSDIR\drivers"
     ${EndIf}
     ${If} $WasRunning == 1
-      !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStart $0
+      !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStart $0
     ${EndIf}
     Return
   ${EndIf}
@@ -258,17 +258,20 @@ Section "Veltrix"
     Quit
   ${EndIf}
 
+  ; Until the new library is in place, the service is stopped and started again (should a step
+  ; fail) through a copy of it: the installed one may be missing or older.
+  File "/oname=$PLUGINSDIR\vtxlib32.dll" "${FILES}\vtxlib32.dll"
   ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
   ${If} $0 != ""
     StrCpy $Upgrade 1
-    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxIsStarted $WasRunning
+    !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxIsStarted $WasRunning
   ${EndIf}
 
   ; The program files. An upgrade keeps the old ones aside until the new installation runs.
   ; The service is stopped first, so that the driver file it loaded can be replaced.
   ${If} $Upgrade == 1
     DetailPrint "Stopping the Veltrix service"
-    !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStop $0
+    !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStop $0
     CreateDirectory "$PLUGINSDIR\old"
     CopyFiles /SILENT "$INSTDIR\vtx.exe" "$PLUGINSDIR\old"
     CopyFiles /SILENT "$INSTDIR\vtxctl.exe" "$PLUGINSDIR\old"
