@@ -1,39 +1,20 @@
 #include "app/veltrix_app.h"
 
-#include "app/core/install_dir.h"
 #include "app/veltrix_dlg.h"
+#include "driver/install_dir_key.h"
 #include "driver/service_manager.h"
 #include "driver/service_routines.h"
 #include "framework/handle.h"
+#include "lists/file_drop_target.h"
 #include "password/login_dlg.h"
 
 // Constructed in this order before InitInstance runs, destroyed in reverse order at exit.
 CVeltrixApp theApp;
 CMutex g_instanceMutex(FALSE, "Veltrix");
 CString g_strInstallDir;
+UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
 namespace {
-const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
-
-// The installation folder that the installer wrote to the service's key.
-BOOL ReadInstallDir(CString& folder)
-{
-    CRegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kServiceKey, KEY_ALL_ACCESS) != ERROR_SUCCESS)
-        return FALSE;
-    char data[kInstallDirValueBytes] = {};
-    DWORD type = 0;
-    DWORD size = sizeof data;
-    if (::RegQueryValueExA(key.Get(), "vtxapp", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    const std::optional<std::string> value = InstallDirFromValue(data, size);
-    if (!value)
-        return FALSE;
-    folder = value->c_str();
-    return TRUE;
-}
-
 // The program runs with administrative rights: a DLL planted in the current folder (or anywhere
 // on PATH) must not be loaded in place of a system one. Only the system folder and the
 // program's own folder are searched from here on. Windows 7 without KB2533623 lacks the call.
@@ -79,8 +60,10 @@ BOOL CVeltrixApp::InitInstance()
         return FALSE;
     }
 
-    if (!ReadInstallDir(g_strInstallDir))
+    const std::optional<std::string> installDir = ReadServiceInstallDir();
+    if (!installDir)
         return FALSE;
+    g_strInstallDir = installDir->c_str();
     // Every relative path of the program resolves against the installation folder from here on.
     if (!::SetCurrentDirectoryA(g_strInstallDir))
         return FALSE;

@@ -97,8 +97,20 @@ BOOL CVeltrixDlg::OnInitDialog()
         "", 0, &shellInfo, sizeof shellInfo, SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON)));
     if (shellInfo.hIcon)
         ::DestroyIcon(shellInfo.hIcon);
-    m_listLocked.SetUp(*this, m_imageList);
-    m_listTrusted.SetUp(*this, m_imageList);
+    // Each step for the locked list, then for the trusted list, before the next step.
+    CProtectionList* const lists[] = {&m_listLocked, &m_listTrusted};
+    for (CProtectionList* list : lists)
+        list->ShareImageList();
+    for (CProtectionList* list : lists)
+        list->SetImageList(m_imageList);
+    for (CProtectionList* list : lists)
+        list->InsertColumns();
+    LoadLockedFromDriver();
+    LoadTrustedFromDriver();
+    for (CProtectionList* list : lists)
+        list->DisableRemoveButton(*this);
+    for (CProtectionList* list : lists)
+        list->RegisterDropTarget();
     m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_LIST_ACCEL));
 
     // Told once the window is up, not over an empty screen.

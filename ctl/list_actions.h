@@ -10,10 +10,12 @@
 int ShowStatus(const char* installDir);
 // Prints the driver's list, one path a line, in its order.
 int PrintList(bool trusted);
-// Adds or removes the paths (made full already; "?" marks a character the code page lacks), then
-// writes both list files from the driver.
+// Adds or removes the paths (made full already; "?" marks a character the code page lacks) by
+// the list model's rules, then writes the list's file if it changed. A list that the driver did
+// not give whole is not changed at all.
 int AddPaths(bool trusted, const std::vector<std::string>& paths);
 int RemovePaths(bool trusted, const std::vector<std::string>& paths);
-// Both lists to the file, and what is missing from it back to the driver.
+// Both lists to the file; what the file lists and the lists lack back to the driver (the whole
+// file read, or nothing done).
 int ExportLists(const std::string& file);
 int ImportLists(const std::string& file);

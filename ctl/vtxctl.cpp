@@ -1,9 +1,10 @@
 // vtxctl: the protection lists from the command line, for administrators and scripts. It runs
 // in the installation folder, behind the same password and the same named mutex as vtx.exe.
-#include "app/core/install_dir.h"
 #include "ctl/core/command_line.h"
 #include "ctl/list_actions.h"
 #include "driver/device_channel.h"
+#include "driver/install_dir_key.h"
+#include "lists/admission.h"
 #include "framework/handle.h"
 #include "framework/mutex.h"
 #include "password/core/md5.h"
@@ -34,13 +35,11 @@ const char kHelp[] =
     "  import FILE             adds what FILE lists and the lists lack; removes nothing\n"
     "\n"
     "Every command but status asks for the Veltrix password; --password-stdin reads it\n"
-    "from the first line of standard input. After a change both list files are written.\n"
+    "from the first line of standard input. After a change the list's file is written.\n"
     "No command but status runs while Veltrix (vtx.exe) is open.\n"
     "\n"
     "Exit codes: 0 done, 1 something refused or failed (each is reported), 2 usage,\n"
     "3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached.\n";
-
-const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 
 // The arguments in the ANSI code page. A character the code page lacks becomes '?', which no
 // path holds: such a path is refused, never sent.
@@ -61,39 +60,6 @@ std::vector<std::string> AnsiArguments()
     }
     ::LocalFree(wide);
     return args;
-}
-
-// The full path against the folder vtxctl was started in, however long: the length rule refuses
-// what no list can hold.
-std::string FullPath(const std::string& path)
-{
-    std::string full(MAX_PATH, '\0');
-    DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full.data(), nullptr);
-    if (length >= MAX_PATH) {
-        full.assign(length, '\0');
-        length = ::GetFullPathNameA(path.c_str(), length, full.data(), nullptr);
-    }
-    if (length == 0 || length >= full.size())
-        return path;
-    full.resize(length);
-    return full;
-}
-
-bool ReadInstallDir(std::string& folder)
-{
-    CRegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kServiceKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
-        return false;
-    char data[kInstallDirValueBytes] = {};
-    DWORD size = sizeof data;
-    if (::RegQueryValueExA(key.Get(), "vtxapp", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
-        ERROR_SUCCESS)
-        return false;
-    const auto value = InstallDirFromValue(data, size);
-    if (!value)
-        return false;
-    folder = *value;
-    return true;
 }
 
 // One line of standard input, without its line end. From the console, unechoed after a prompt.
@@ -140,10 +106,10 @@ int Run(const CtlCommand& command)
     // Paths and files given relative to where vtxctl was started.
     std::vector<std::string> operands;
     for (const std::string& operand : command.operands)
-        operands.push_back(FullPath(operand));
+        operands.push_back(MachinePathFacts().FullPath(operand));
 
-    std::string installDir;
-    if (!ReadInstallDir(installDir) || !::SetCurrentDirectoryA(installDir.c_str())) {
+    const std::string installDir = ReadServiceInstallDir().value_or("");
+    if (installDir.empty() || !::SetCurrentDirectoryA(installDir.c_str())) {
         std::fputs("Can't find the installation folder (vtxapp of the service veltrix).\n", stderr);
         return kCtlFailed;
     }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "framework/comptr.h"
-#include "lists/core/listed_path.h"
 
 namespace {
 
@@ -75,11 +74,6 @@ int CheckLockPath(const char* path)
     return DecideLockPath(path, folders, kSystemCodePage);
 }
 
-BOOL IsSameListedPath(const char* a, const char* b)
-{
-    return IsSameListedPath(a, b, kSystemCodePage);
-}
-
 BOOL IsInProgramFolder(const char* path)
 {
     return DecideInProgramFolder(path, CurrentDirectory().c_str(), kSystemCodePage);
@@ -124,16 +118,82 @@ HRESULT ResolveShortcut(const char* path, char* out)
     return S_OK;
 }
 
-const char* AdmissionRefusal(ListAdmission admission, const char* path)
+std::string CPathFacts::SystemDir() { return SystemDirectory(); }
+std::string CPathFacts::SystemDir32() { return SystemWow64Directory(); }
+std::string CPathFacts::InstallDir() { return CurrentDirectory(); }
+const AnsiCodePage& CPathFacts::CodePage() { return kSystemCodePage; }
+
+bool CPathFacts::IsSameEntry(const std::string& a, const std::string& b)
 {
-    if (admission == ADMIT_PROGRAMS)
-        return IsInProgramFolder(path) ? "Don't need to trust Veltrix Program" : nullptr;
-    switch (CheckLockPath(path)) {
-    case PATH_SYSTEM_DIR:
-        return "Can't lock Windows System Directory";
-    case PATH_OWN_FILES:
-        return "Can't lock Veltrix File";
-    default:
-        return nullptr;
+    // The list view's LVFI_STRING search: the whole texts, without regard to case.
+    return ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+std::optional<std::string> CPathFacts::ShortcutTarget(const std::string& path)
+{
+    SHFILEINFOA info{};
+    if (!::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ATTRIBUTES) || !(info.dwAttributes & SFGAO_LINK))
+        return std::nullopt;
+    char target[MAX_PATH];
+    if (ResolveShortcut(path.c_str(), target) != S_OK)
+        return std::string();
+    return std::string(target);
+}
+
+bool CPathFacts::IsProgram(const std::string& path)
+{
+    SHFILEINFOA info{};
+    return ::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_EXETYPE) != 0;
+}
+
+std::string CPathFacts::FullPath(const std::string& path)
+{
+    std::string full(MAX_PATH, '\0');
+    DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full.data(), nullptr);
+    // However long: the length rule refuses what no list can hold.
+    if (length >= MAX_PATH) {
+        full.assign(length, '\0');
+        length = ::GetFullPathNameA(path.c_str(), length, full.data(), nullptr);
     }
+    if (length == 0 || length >= full.size())
+        return path;
+    full.resize(length);
+    return full;
+}
+
+std::string CPathFacts::LongPath(const std::string& path)
+{
+    // A name that does not exist yet keeps its text; the part of it that does is made long.
+    std::string rest;
+    std::string existing = path;
+    for (;;) {
+        char buffer[MAX_PATH];
+        const DWORD length = ::GetLongPathNameA(existing.c_str(), buffer, MAX_PATH);
+        if (length > 0 && length < MAX_PATH)
+            return buffer + rest;
+        const size_t separator = existing.find_last_of('\\');
+        if (separator == std::string::npos || separator < 3 || separator + 1 == existing.size())
+            return path;
+        rest = existing.substr(separator) + rest;
+        existing.resize(separator);
+    }
+}
+
+bool CPathFacts::IsThisMachine(const std::string& host)
+{
+    if (::lstrcmpiA(host.c_str(), "localhost") == 0 || host == "127.0.0.1" || host == "::1")
+        return true;
+    for (const COMPUTER_NAME_FORMAT format : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (::GetComputerNameExA(format, name, &size) && size > 0 && ::lstrcmpiA(host.c_str(), name) == 0)
+            return true;
+    }
+    return false;
+}
+
+CPathFacts& MachinePathFacts()
+{
+    static CPathFacts facts;
+    return facts;
 }

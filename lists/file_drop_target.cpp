@@ -1,9 +1,7 @@
 #include "lists/file_drop_target.h"
 
 #include "framework/handle.h"
-#include "lists/admission.h"
 #include "lists/core/dropped_files.h"
-#include "lists/list_entry.h"
 #include "lists/protection_list.h"
 
 #include <shellapi.h>
@@ -55,15 +53,7 @@ BOOL ReadDroppedPath(HDROP hDrop, UINT k, char (&path)[MAX_PATH])
     return bytes > 0 && !usedDefault;
 }
 
-BOOL IsProgramFile(const char* path)
-{
-    SHFILEINFOA info{};
-    return ::SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_EXETYPE) != 0;
-}
-
 }  // namespace
-
-UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
 CFileDropTarget::CFileDropTarget(CProtectionList& list) : m_pList(&list), m_bHelper(false)
 {
@@ -115,7 +105,7 @@ void CFileDropTarget::OnDragLeave(CWnd*)
 BOOL CFileDropTarget::AddDroppedFiles(IDataObject* pDataObject)
 {
     CFileListCtrl& list = m_pList->View();
-    int count = list.GetItemCount();
+    int last = list.GetItemCount() - 1;
     {
         CStorageMedium medium;
         FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -131,38 +121,16 @@ BOOL CFileDropTarget::AddDroppedFiles(IDataObject* pDataObject)
         const UINT nDropped = ::DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
         for (UINT k = 0; k < nDropped; ++k) {
             char path[MAX_PATH];
-            SHFILEINFOA info;
-            if (!ReadDroppedPath(hDrop, k, path) || !AdmitDroppedPath(path, &info))
+            if (!ReadDroppedPath(hDrop, k, path))
                 continue;
-            m_pList->Append(count, path, info);
-            ++count;
+            // The list's own rules; what they refuse is skipped without a word.
+            const ListChange change = m_pList->Model().PlanAdd(path, PathSource::Dropped);
+            if (change.kind == ListChange::Add)
+                last = m_pList->Append(change.path);
         }
     }
-    list.EnsureVisible(count - 1, FALSE);
+    list.EnsureVisible(last, FALSE);
     return TRUE;
-}
-
-BOOL CFileDropTarget::AdmitDroppedPath(char* path, SHFILEINFOA* info) const
-{
-    FetchShellInfo(path, info);
-    // The trusted list takes programs through their shortcuts only.
-    const bool bPrograms = m_pList->Description().admission == ADMIT_PROGRAMS;
-    BOOL bProgram = FALSE;
-    if (bPrograms && (info->dwAttributes & SFGAO_LINK)) {
-        char target[MAX_PATH];
-        if (ResolveShortcut(path, target) == S_OK) {
-            ::lstrcpyA(path, target);
-            bProgram = IsProgramFile(path);
-            if (bProgram)
-                FetchShellInfo(path, info);
-        }
-    }
-    // A shortcut's target can hold what no dropped name can.
-    if (!IsListablePath(path) || IsPathListed(m_pList->View(), path))
-        return FALSE;
-    if (bPrograms)
-        return bProgram && !IsInProgramFolder(path);
-    return CheckLockPath(path) == PATH_OK;
 }
 
 POINT CFileDropTarget::ToScreen(POINT point) const

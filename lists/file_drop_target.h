@@ -10,7 +10,8 @@
 
 class CProtectionList;
 
-// The clipboard format whose data no drop target takes, whatever else the data offers.
+// The clipboard format whose data no drop target takes, whatever else the data offers. It is
+// registered among the program's static objects, in the start-up file.
 extern UINT g_cfPrivateFormat;
 
 class CFileDropTarget : public COleDropTarget {
@@ -28,8 +29,6 @@ public:
     BOOL AddDroppedFiles(IDataObject* pDataObject);
 
 private:
-    // The path the list takes for a dropped path, with its shell information; FALSE to skip it.
-    BOOL AdmitDroppedPath(char* path, SHFILEINFOA* info) const;
     POINT ToScreen(POINT point) const;
 
     CProtectionList* m_pList;                 // the owner, not owned

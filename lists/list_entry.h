@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/controls.h"
+#include "lists/admission.h"
 
 #include <shellapi.h>
 
@@ -10,8 +11,20 @@
 // knows nothing of, the generic folder or document icon, an empty type name and no attributes.
 void FetchShellInfo(const char* path, SHFILEINFOA* info);
 
-// TRUE when the view already holds the path: a whole-text match without regard to case.
+// TRUE when the view already holds the path: its string search (LVM_FINDITEM, LVFI_STRING), a
+// whole-text match without regard to case.
 BOOL IsPathListed(const CListCtrl& list, const char* path);
+
+// The machine's facts for a list whose view holds the model's entries in order: an entry is
+// found by the view's own string search.
+class CViewPathFacts : public CPathFacts {
+public:
+    explicit CViewPathFacts(const CListCtrl& view) : m_view(view) {}
+    std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path) override;
+
+private:
+    const CListCtrl& m_view;
+};
 
 // Inserts the entry at index: the path with its icon (dimmed when the shell reports it hidden)
 // and its type name in the second column. The caller has made sure the path is not listed.

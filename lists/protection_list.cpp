@@ -5,7 +5,6 @@
 #include "framework/file_replace.h"
 #include "framework/menu.h"
 #include "lists/admission.h"
-#include "lists/core/list_file.h"
 #include "lists/core/list_menu.h"
 #include "lists/list_entry.h"
 #include "res/resource.h"
@@ -18,10 +17,6 @@ namespace {
 const char kCaption[] = "Veltrix";
 const char kBrowseTitle[] = "Select desired folder/file";
 const char kProgramFilter[] = "Program Files (*.exe)\0*.exe\0\0";
-const char kPathColumn[] = "File name ";
-const char kTypeColumn[] = "File type";
-constexpr int kPathColumnWidth = 338;
-constexpr int kTypeColumnWidth = 100;
 
 // BIF_DONTGOBELOWDOMAIN | BIF_RETURNFSANCESTORS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE |
 // BIF_BROWSEFORCOMPUTER | BIF_BROWSEINCLUDEFILES: folders and files alike.
@@ -67,7 +62,7 @@ void Warn(const CWnd& owner, const char* text)
     owner.MessageBox(text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// A folder or file from the folder browser that the lock rule admits, into path.
+// A folder or file from the folder browser, into path.
 BOOL ChooseLockablePath(const CWnd& owner, char (&path)[MAX_PATH])
 {
     char displayName[MAX_PATH] = {};
@@ -88,15 +83,10 @@ BOOL ChooseLockablePath(const CWnd& owner, char (&path)[MAX_PATH])
     // admission rules refuse: it is a leading part of the system directory.
     if (!::SHGetPathFromIDListA(chosen.Get(), path))
         path[0] = '\0';
-
-    if (const char* refusal = AdmissionRefusal(ADMIT_LOCKABLE, path)) {
-        Warn(owner, refusal);
-        return FALSE;
-    }
     return TRUE;
 }
 
-// A program from the open-file dialog that is not one of ours, into path.
+// A program from the open-file dialog, into path.
 BOOL ChooseProgram(const CWnd& owner, char (&path)[MAX_PATH])
 {
     OPENFILENAMEA dialog{};
@@ -112,73 +102,55 @@ BOOL ChooseProgram(const CWnd& owner, char (&path)[MAX_PATH])
         if (!::GetOpenFileNameA(&dialog))
             return FALSE;
     }
-    if (const char* refusal = AdmissionRefusal(ADMIT_PROGRAMS, path)) {
-        Warn(owner, refusal);
-        return FALSE;
-    }
     return TRUE;
-}
-
-std::string EntryPath(const CListCtrl& list, int index)
-{
-    char path[MAX_PATH] = {};
-    list.GetItemText(index, 0, path, MAX_PATH);
-    return path;
 }
 
 }  // namespace
 
 CProtectionList::CProtectionList(const CListDescription& description, IDeviceChannel& device)
-    : m_description(description), m_device(device), m_view(*this), m_bIncomplete(FALSE)
+    : m_description(description), m_device(device), m_view(*this), m_facts(m_view), m_model(description, m_facts)
 {
 }
 
-void CProtectionList::SetUp(const CWnd& owner, HIMAGELIST hImageList)
+void CProtectionList::InsertColumns()
 {
-    // The image list is the shell's, which the view must not destroy.
-    m_view.ModifyStyle(0, LVS_SHAREIMAGELISTS);
-    m_view.SetImageList(hImageList, LVSIL_SMALL);
-    m_view.InsertColumn(0, kPathColumn, LVCFMT_LEFT, kPathColumnWidth);
-    m_view.InsertColumn(1, kTypeColumn, LVCFMT_LEFT, kTypeColumnWidth);
-    LoadFromDriver();
+    // The path, its identity; then the shell's type name.
+    m_view.InsertColumn(0, "File name ", LVCFMT_LEFT, 338);
+    m_view.InsertColumn(1, "File type", LVCFMT_LEFT, 100);
+}
+
+void CProtectionList::DisableRemoveButton(const CWnd& owner) const
+{
     ::EnableWindow(owner.GetDlgItem(m_description.nRemoveButtonID), FALSE);
-    m_view.RegisterDropTarget();
 }
 
 void CProtectionList::LoadFromDriver()
 {
     // Without the device the driver's list is unknown, not empty.
     const auto channel = m_device.OpenEnumeration();
-    int index = m_view.GetItemCount();
-    m_bIncomplete = !channel || !EnumerateList(*channel, m_description.dwEnumCode, [&](const char* path) {
-        if (!IsListablePath(path))
-            return false;
-        if (m_description.bSkipListedAtLoad && IsPathListed(m_view, path))
-            return true;
+    m_view.DeleteAllItems();
+    int index = 0;
+    m_model.Load(channel.get(), [&](const std::string& path) {
         SHFILEINFOA info;
-        FetchShellInfo(path, &info);
-        AppendListEntry(m_view, index, path, info);
-        ++index;
-        return true;
+        FetchShellInfo(path.c_str(), &info);
+        AppendListEntry(m_view, index++, path.c_str(), info);
     });
 }
 
 void CProtectionList::ReportUnread(const CWnd& owner) const
 {
-    if (m_bIncomplete)
+    if (IsIncomplete())
         Warn(owner, m_description.pszUnreadMessage);
 }
 
-BOOL CProtectionList::SaveFile() const
+BOOL CProtectionList::SaveFile()
 {
-    if (m_bIncomplete)
-        return TRUE;
-    // The file's lines are the entries, column 0, in view order.
-    std::vector<std::string> paths;
-    const int count = m_view.GetItemCount();
-    for (int i = 0; i < count; ++i)
-        paths.push_back(EntryPath(m_view, i));
-    return ReplaceFileContent(m_description.pszFile, ListFileContent(paths));
+    const bool bChanged = m_model.IsChanged();
+    if (IsIncomplete())
+        LoadFromDriver();
+    if (IsIncomplete())
+        return !bChanged;
+    return ReplaceFileContent(m_description.pszFile, m_model.FileContent());
 }
 
 void CProtectionList::ReportSaveFailure(const CWnd& owner) const
@@ -193,21 +165,15 @@ void CProtectionList::SendRequest(const char* path, DWORD code)
         NotifyShellOfLockChange(path);
 }
 
-void CProtectionList::Append(int index, const char* path, const SHFILEINFOA& info)
-{
-    AppendListEntry(m_view, index, path, info);
-    SendRequest(path, m_description.dwAddCode);
-}
-
-void CProtectionList::AddAdmittedPath(const char* path)
+int CProtectionList::Append(const std::string& path)
 {
     const int index = m_view.GetItemCount();
-    if (!IsListablePath(path) || IsPathListed(m_view, path))
-        return;
     SHFILEINFOA info;
-    FetchShellInfo(path, &info);
-    Append(index, path, info);
-    m_view.EnsureVisible(index, FALSE);
+    FetchShellInfo(path.c_str(), &info);
+    AppendListEntry(m_view, index, path.c_str(), info);
+    m_model.Append(path);
+    SendRequest(path.c_str(), m_description.dwAddCode);
+    return index;
 }
 
 void CProtectionList::Add(const CWnd& owner)
@@ -215,16 +181,22 @@ void CProtectionList::Add(const CWnd& owner)
     char path[MAX_PATH] = {};
     const BOOL chosen = m_description.admission == ADMIT_LOCKABLE ? ChooseLockablePath(owner, path)
                                                                   : ChooseProgram(owner, path);
-    if (chosen)
-        AddAdmittedPath(path);
+    if (!chosen)
+        return;
+    const ListChange change = m_model.PlanAdd(path, PathSource::Chosen);
+    if (change.kind == ListChange::Refused)
+        Warn(owner, change.refusal);
+    else if (change.kind == ListChange::Add)
+        m_view.EnsureVisible(Append(change.path), FALSE);
 }
 
 void CProtectionList::RemoveSelected()
 {
     int i = m_view.GetNextItem(-1, LVNI_SELECTED);
     while (i != -1) {
-        SendRequest(EntryPath(m_view, i).c_str(), m_description.dwRemoveCode);
+        SendRequest(m_model.Entries()[i].c_str(), m_description.dwRemoveCode);
         m_view.DeleteItem(i);
+        m_model.RemoveAt(i);
         // The next entry has moved into place i: search on from there.
         i = m_view.GetNextItem(i - 1, LVNI_SELECTED);
     }
@@ -232,10 +204,10 @@ void CProtectionList::RemoveSelected()
 
 void CProtectionList::Clear()
 {
-    const int count = m_view.GetItemCount();
-    for (int i = 0; i < count; ++i)
-        SendRequest(EntryPath(m_view, i).c_str(), m_description.dwRemoveCode);
+    for (const std::string& path : m_model.Entries())
+        SendRequest(path.c_str(), m_description.dwRemoveCode);
     m_view.DeleteAllItems();
+    m_model.Clear();
 }
 
 void CProtectionList::SelectAll()

@@ -1,5 +1,5 @@
 // The vtxapp value's data as the registry hands them over, in a buffer of exactly their size.
-#include "app/core/install_dir.h"
+#include "driver/core/install_dir.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>

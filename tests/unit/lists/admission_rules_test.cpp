@@ -1,5 +1,4 @@
 #include "lists/core/admission_rules.h"
-#include "lists/core/listed_path.h"
 
 #include <gtest/gtest.h>
 
@@ -122,18 +121,6 @@ TEST(ProgramFolder, CountsEveryPathWhoseTextBeginsWithTheFolderInAnyCase)
     EXPECT_FALSE(DecideInProgramFolder("", kInstallDir, kCp1252));
     EXPECT_FALSE(DecideInProgramFolder("C:\\\x83\x61\\vtx.exe", "C:\\\x83\x41", kCp932));
     EXPECT_TRUE(DecideInProgramFolder("D:\\x.exe", "", kCp1252)) << "an unknown folder leads everything";
-}
-
-TEST(ListedPath, IsTheWholeTextInAnyLetterCaseByTheCodePage)
-{
-    EXPECT_TRUE(IsSameListedPath("C:\\Docs\\\xE9t\xE9", "c:\\DOCS\\\xC9T\xC9", kCp1252));
-    EXPECT_FALSE(IsSameListedPath("C:\\Docs", "C:\\Docs\\", kCp1252));
-    EXPECT_FALSE(IsSameListedPath("C:\\Docs\\", "C:\\Docs", kCp1252));
-    EXPECT_FALSE(IsSameListedPath("C:\\Doc", "C:\\Docs", kCp1252));
-    // A trail byte that looks like a letter is never folded: 0x83 0x61 and 0x83 0x41 differ.
-    EXPECT_FALSE(IsSameListedPath("C:\\\x83\x61", "C:\\\x83\x41", kCp932));
-    EXPECT_TRUE(IsSameListedPath("c:\\\x83\x61", "C:\\\x83\x61", kCp932));
-    EXPECT_TRUE(IsSameListedPath(nullptr, "", kCp1252));
 }
 
 TEST(ListablePath, RefusesEveryCharacterBelowBlank)

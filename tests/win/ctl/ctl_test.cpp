@@ -3,6 +3,7 @@
 // lists and the list files it writes.
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
+#include "standin/driver/standin_modes.h"
 #include "lists/shell_link_files.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -159,7 +161,7 @@ TEST_F(Vtxctl, LockReachesTheDriverAndTheListFileThatItsNextStartLoads)
     const std::string relative = m_scratch.Path() + "\\rel\\My Notes";
     EXPECT_EQ(run.dwExitCode, 0u) << run.strErr;
     EXPECT_EQ(run.strOut, "Added to the locked list: C:\\VtxCtl\\Docs\r\nAdded to the locked list: " + relative + "\r\n");
-    EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Docs\r\n" + relative + "\r\n|C:\\VtxCtl\\Tool.exe\r\n");
+    EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Docs\r\n" + relative + "\r\n|") << "the trusted list did not change";
 
     CVeltrixRestorer restorer;
     ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
@@ -183,42 +185,108 @@ TEST_F(Vtxctl, UnlockAndUntrustRemoveTheDriversSpellingInAnyLetterCase)
     EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Keep\r\n|");
 }
 
-TEST_F(Vtxctl, TrustTakesAShortcutsTarget)
+// A shortcut means what a drop onto the window's trusted list makes of it: the program it starts.
+TEST_F(Vtxctl, TrustAndUntrustTakeAShortcutAsItsProgramAndRefuseOneToADocument)
 {
     const std::string program = m_scratch.Make("Tools\\tool.exe");
-    ASSERT_TRUE(WriteTextFile(program, "MZ"));
-    const std::string shortcut = m_scratch.Make("Tool.lnk");
-    ASSERT_TRUE(WriteShortcut(shortcut, program));
-    const ConsoleRun run = Ctl("trust Tool.lnk --password-stdin");
-    EXPECT_EQ(run.dwExitCode, 0u) << run.strErr;
+    ASSERT_TRUE(::CopyFileA(DosPath(VTX_CTL_FILE).c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(WriteShortcut(m_scratch.Make("Tool.lnk"), program));
+    const std::string document = m_scratch.Make("Docs\\notes.txt");
+    ASSERT_TRUE(WriteTextFile(document, "notes"));
+    ASSERT_TRUE(WriteShortcut(m_scratch.Make("Notes.lnk"), document));
+
+    const ConsoleRun notes = Ctl("trust Notes.lnk --password-stdin");
+    EXPECT_EQ(notes.dwExitCode, 1u);
+    EXPECT_EQ(notes.strErr, "The shortcut's target is not a program: " + m_scratch.Path() + "\\Notes.lnk\r\n");
+    EXPECT_TRUE(DriverList(IOCTL_TRUST_ENUM).empty());
+    EXPECT_EQ(ListFiles(), "|");
+
+    const ConsoleRun trust = Ctl("trust Tool.lnk --password-stdin");
+    EXPECT_EQ(trust.dwExitCode, 0u) << trust.strErr;
     EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM), Paths{program});
+    const ConsoleRun untrust = Ctl("untrust Tool.lnk --password-stdin");
+    EXPECT_EQ(untrust.dwExitCode, 0u) << untrust.strErr;
+    EXPECT_EQ(untrust.strOut, "Removed from the trusted list: " + program + "\r\n");
+    EXPECT_TRUE(DriverList(IOCTL_TRUST_ENUM).empty());
+    EXPECT_EQ(ListFiles(), "|");
 }
 
-// Each refused path is told on standard error with the window's text; nothing is sent.
-TEST_F(Vtxctl, RefusesWhatTheWindowRefusesAndWhatCannotBeSent)
+// Each refused path is told on standard error with the window's text; nothing is sent, no file
+// written. Every other spelling of a refused folder is that folder, typed or imported.
+TEST_F(Vtxctl, RefusesWhatTheWindowRefusesInAnySpellingAndWhatCannotBeSent)
 {
     std::string upperInstall = m_installDir;
     CharUpperA(upperInstall.data());
+    char shortInstall[MAX_PATH] = "";
+    ASSERT_GT(::GetShortPathNameA(m_installDir.c_str(), shortInstall, MAX_PATH), 0u);
+    ASSERT_STRNE(shortInstall, m_installDir.c_str()) << "the installation folder needs a short name of its own";
+    const std::string system = "Can't lock Windows System Directory";
+    const std::string own = "Can't lock Veltrix File";
     const struct {
-        std::string args;
-        std::string error;
+        std::string command;
+        std::string path;
+        std::string refusal;
     } cases[] = {
-        {"lock C:\\WINDOWS\\SYSTEM32", "Can't lock Windows System Directory: C:\\WINDOWS\\SYSTEM32"},
-        {"lock c:\\windows", "Can't lock Windows System Directory: c:\\windows"},
-        {"lock c:\\WiNdOwS\\sYsTeM32", "Can't lock Windows System Directory: c:\\WiNdOwS\\sYsTeM32"},
-        {"lock " + upperInstall + "\\DATA", "Can't lock Veltrix File: " + upperInstall + "\\DATA"},
-        {"trust " + upperInstall + "\\VTX.EXE", "Don't need to trust Veltrix Program: " + upperInstall + "\\VTX.EXE"},
-        {"lock \"C:\\VtxCtl\\tab\there\"", "A control character in the path: C:\\VtxCtl\\tab\there"},
-        {"lock C:\\" + std::string(270, 'x'), "Path too long or empty: C:\\" + std::string(270, 'x')},
-        {"lock C:\\VtxCtl\\what?", "A character outside the ANSI code page, or a wildcard: C:\\VtxCtl\\what?"},
+        {"lock", "C:\\WINDOWS\\SYSTEM32", system},
+        {"lock", "c:\\WiNdOwS\\sYsTeM32", system},
+        {"lock", "C:\\Windows\\System32\\", system},
+        {"lock", "C:\\Windows\\System32\\.", system},
+        {"lock", "C:\\Windows\\..\\Windows\\System32", system},
+        {"lock", "C:/Windows", system},
+        {"lock", "\\\\.\\C:\\Windows", system},
+        {"lock", "\\\\?\\C:\\Windows\\System32", system},
+        {"lock", "\\\\localhost\\C$\\Windows", system},
+        {"lock", shortInstall, own},
+        {"lock", upperInstall + "\\DATA\\", own},
+        {"trust", upperInstall + "\\VTX.EXE", "Don't need to trust Veltrix Program"},
+        {"lock", "C:\\VtxCtl\\tab\there", "A control character in the path"},
+        {"lock", "C:\\" + std::string(270, 'x'), "Path too long or empty"},
+        {"lock", "C:\\VtxCtl\\what?", "A character outside the ANSI code page, or one no file name holds"},
+        {"lock", "\\\\.\\PhysicalDrive0", "A device path; give the file or folder itself"},
     };
     for (const auto& c : cases) {
-        const ConsoleRun run = Ctl(c.args + " --password-stdin");
-        EXPECT_EQ(run.dwExitCode, 1u) << c.args;
-        EXPECT_EQ(run.strErr, c.error + "\r\n") << c.args;
-        EXPECT_TRUE(DriverList(IOCTL_LOCK_ENUM).empty()) << c.args;
-        EXPECT_TRUE(DriverList(IOCTL_TRUST_ENUM).empty()) << c.args;
+        const std::string section = c.command == "lock" ? "[locked]" : "[trusted]";
+        ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\in.txt", section + "\r\n" + c.path + "\r\n"));
+        // A typed path is told as vtxctl made it full; an import line as it stands.
+        char full[1024] = "";
+        if (!::GetFullPathNameA(c.path.c_str(), sizeof full, full, nullptr))
+            lstrcpynA(full, c.path.c_str(), sizeof full);  // too long for the call: kept as typed
+        const std::string quoted = "\"" + c.path + (c.path.back() == '\\' ? "\\\"" : "\"");
+        for (const std::string& args : {c.command + " " + quoted, std::string("import in.txt")}) {
+            const ConsoleRun run = Ctl(args + " --password-stdin");
+            EXPECT_EQ(run.dwExitCode, 1u) << args;
+            EXPECT_EQ(run.strErr, c.refusal + ": " + (args[0] == 'i' ? c.path : full) + "\r\n") << args;
+            EXPECT_TRUE(DriverList(IOCTL_LOCK_ENUM).empty()) << args;
+            EXPECT_TRUE(DriverList(IOCTL_TRUST_ENUM).empty()) << args;
+            EXPECT_EQ(ListFiles(), "|") << args;
+        }
     }
+    ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\in.txt", "[locked]\r\nVtxCtl\\Relative\r\n"));
+    EXPECT_EQ(Ctl("import in.txt").strErr, "Not a full path (a drive or \\\\server\\share): VtxCtl\\Relative\r\n");
+}
+
+// A list the driver did not give whole is not changed: its file could not be written to match,
+// and the change would be gone at the next start. Only a changed list's file is written.
+TEST_F(Vtxctl, ChangesNoListThatTheDriverDidNotGiveWhole)
+{
+    CStandinModeGuard failing(VTX_MODE_FAIL_AFTER_MORE);
+    ASSERT_TRUE(failing.Running());
+    SetTrusted({"C:\\VtxCtl\\1.exe", "C:\\VtxCtl\\2.exe", "C:\\VtxCtl\\3.exe"});
+    PutFile(LockedFile(), "C:\\VtxCtl\\Old\r\n");
+    PutFile(TrustedFile(), "C:\\VtxCtl\\Old.exe\r\n");
+    ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\in.txt", "[locked]\r\nC:\\VtxCtl\\X\r\n[trusted]\r\nC:\\VtxCtl\\X.exe\r\n"));
+    for (const char* args : {"trust C:\\VtxCtl\\X.exe", "untrust C:\\VtxCtl\\1.exe", "import in.txt"}) {
+        const ConsoleRun run = Ctl(args);
+        EXPECT_EQ(run.dwExitCode, 1u) << args;
+        EXPECT_EQ(run.strOut, "") << args;
+        EXPECT_EQ(run.strErr, "Can't read trusted list from Veltrix driver!\r\n") << args;
+        EXPECT_TRUE(DriverList(IOCTL_LOCK_ENUM).empty()) << args;
+        EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM).size(), 2u) << args << ": the two the driver gives before failing";
+        EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Old\r\n|C:\\VtxCtl\\Old.exe\r\n") << args;
+    }
+    const ConsoleRun lock = Ctl("lock C:\\VtxCtl\\X");
+    EXPECT_EQ(lock.dwExitCode, 0u) << lock.strErr;
+    EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\X\r\n|C:\\VtxCtl\\Old.exe\r\n");
 }
 
 // A character that the code page lacks would reach the driver as another path: it is never sent.
@@ -230,7 +298,7 @@ TEST_F(Vtxctl, RefusesAPathOutsideTheAnsiCodePage)
                               L"\" lock C:\\VtxCtl\\\u03A9mega C:\\VtxCtl\\Plain",
                           std::string(kPassword) + "\n", m_scratch.Path().c_str());
     EXPECT_EQ(run.dwExitCode, 1u);
-    EXPECT_EQ(run.strErr, "A character outside the ANSI code page, or a wildcard: C:\\VtxCtl\\?mega\r\n");
+    EXPECT_EQ(run.strErr, "A character outside the ANSI code page, or one no file name holds: C:\\VtxCtl\\?mega\r\n");
     EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{"C:\\VtxCtl\\Plain"});
 }
 
@@ -282,6 +350,25 @@ TEST_F(Vtxctl, ImportAddsOnlyWhatIsMissingAndReportsWhatItRefuses)
     const ConsoleRun bad = Ctl("import bad.txt");
     EXPECT_EQ(bad.dwExitCode, 1u);
     EXPECT_NE(bad.strErr.find("line 1"), std::string::npos) << bad.strErr;
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Kept", "C:\\VtxCtl\\New"}));
+
+    // A read that fails is not the end of the file: here the pipe it comes through breaks after
+    // its first part.
+    const char pipeName[] = "\\\\.\\pipe\\vtxctl-import";
+    CHandle pipe(::CreateNamedPipeA(pipeName, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr));
+    ASSERT_TRUE(pipe);
+    std::thread writer([&] {
+        const char part[] = "[locked]\r\nC:\\VtxCtl\\First\r\nC:\\VtxCtl\\Sec";
+        DWORD written = 0;
+        ::ConnectNamedPipe(pipe.Get(), nullptr);
+        ::WriteFile(pipe.Get(), part, sizeof part - 1, &written, nullptr);
+        ::Sleep(500);
+        ::DisconnectNamedPipe(pipe.Get());
+    });
+    const ConsoleRun cut = Ctl(std::string("import ") + pipeName);
+    writer.join();
+    EXPECT_EQ(cut.dwExitCode, 1u);
+    EXPECT_EQ(cut.strErr, std::string("Can't read ") + pipeName + "\r\n");
     EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Kept", "C:\\VtxCtl\\New"}));
 }
 

@@ -175,6 +175,49 @@ TEST(ListFiles, WithoutTheDeviceBothListsAreToldUnreadOnceAndTheirFilesKeptExact
     EXPECT_TRUE(StateOf(trusted) == trustedBefore);
 }
 
+// A list not read at start is read again at close: whole now, it is written (the driver's list,
+// the run's changes included); still not, its file is kept and a change made meanwhile is told
+// as lost. The parameter: the driver answers at close.
+class UnreadListAtClose : public ::testing::TestWithParam<bool> {};
+
+TEST_P(UnreadListAtClose, IsWrittenWhenReadNowElseAChangeIsToldLost)
+{
+    InstallFolder install(GetParam() ? "vtxE-reread" : "vtxE-lost");
+    const std::string filter = install.DataFile("filter.txt");
+    const std::string trusted = install.DataFile("TrustedPs.txt");
+    InstallFolder::WriteFileBytes(filter, "C:\\Old\r\n");
+    InstallFolder::WriteFileBytes(trusted, "C:\\old.exe\r\n");
+    const std::string folder = install.Make("Private", true);
+    FakeDriver driver;
+    driver.m_bNoDevice = true;
+    MessageBoxCatcher boxes;
+    ShellDialogPlayer shell({ChooseInBrowser(folder)});
+    CVeltrixDlg dlg(driver);
+    RunModal(dlg, [&](HWND hWnd) {
+        PumpMessages(&dlg);
+        ClickButton(dlg, IDC_ADD_LOCKED);
+        driver.m_bNoDevice = !GetParam();
+        driver.m_locked = {"C:\\Old", folder};
+        ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_EQ(driver.m_requests, (std::vector<PathRequest>{{g_lockedList.dwAddCode, folder}}));
+    std::vector<std::string> told;
+    for (const auto& box : boxes.Shown())
+        told.push_back(box.text);
+    std::vector<std::string> unread{g_lockedList.pszUnreadMessage, g_trustedList.pszUnreadMessage};
+    if (GetParam()) {
+        EXPECT_EQ(told, unread);
+        EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\Old\r\n" + folder + "\r\n");
+        EXPECT_EQ(InstallFolder::ReadFileBytes(trusted), "") << "the driver's list, whole now";
+    } else {
+        unread.push_back(g_lockedList.pszSaveFailure);
+        EXPECT_EQ(told, unread) << "the unchanged trusted list is not told";
+        EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\Old\r\n");
+        EXPECT_EQ(InstallFolder::ReadFileBytes(trusted), "C:\\old.exe\r\n");
+    }
+}
+INSTANTIATE_TEST_SUITE_P(ReadableOrNot, UnreadListAtClose, ::testing::Bool());
+
 // WM_ENDSESSION with TRUE: the session ends and the process with it, so the lists are saved
 // now; with FALSE the session goes on and nothing is written.
 class ListFilesAtSessionEnd : public ::testing::TestWithParam<bool> {};

@@ -1,7 +1,7 @@
 #include "main_window_harness.h"
 
 #include "app/veltrix_app.h"
-#include "lists/list_description.h"
+#include "lists/core/list_description.h"
 #include "res/resource.h"
 
 #include "support/driver_lists.h"

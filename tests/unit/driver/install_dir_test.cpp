@@ -1,4 +1,4 @@
-#include "app/core/install_dir.h"
+#include "driver/core/install_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,136 @@
+// One protection list as every front end sees it: its entries in order, and the rules that
+// decide what enters it, what leaves it, how it is loaded from the driver and what its file
+// holds. The window's list, its drop target and vtxctl are shells around it. What only Windows
+// knows is asked through IPathFacts, so that the rules run natively in the tests.
+#pragma once
+
+#include "driver/core/enumeration.h"
+#include "lists/core/admission_rules.h"
+#include "lists/core/list_description.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Where a path comes from; the rules differ only in what each source can give.
+enum class PathSource {
+    Chosen,    // the shell's dialogs: a full path already; a shortcut is taken as a file
+    Dropped,   // the shell's file list: a full path; the trusted list takes shortcuts to programs only
+    Typed,     // vtxctl's arguments, made full against the folder it was started in
+    Imported,  // lines of an import file, which must be absolute (a drive or \\server\share)
+};
+
+// What only Windows knows. Folders are read at every call: the rules depend on them as they are.
+class IPathFacts {
+public:
+    virtual ~IPathFacts() = default;
+    virtual std::string SystemDir() = 0;
+    virtual std::string SystemDir32() = 0;  // the 32-bit one of a 64-bit Windows; "" if none
+    virtual std::string InstallDir() = 0;   // the current folder
+    virtual const AnsiCodePage& CodePage() = 0;
+    // Whether two entries are the same, as the list view's string search compares them.
+    virtual bool IsSameEntry(const std::string& a, const std::string& b) = 0;
+    // The index of the entry that names path, as the list view's string search finds it.
+    virtual std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path);
+    // nullopt when path is no shortcut; "" for a shortcut whose target cannot be read.
+    virtual std::optional<std::string> ShortcutTarget(const std::string& path) = 0;
+    virtual bool IsProgram(const std::string& path) = 0;
+    // The full path, "." and ".." taken out and "/" made "\" (GetFullPathName).
+    virtual std::string FullPath(const std::string& path) = 0;
+    // Short (8.3) names of the path, or of its nearest existing parent, made long.
+    virtual std::string LongPath(const std::string& path) = 0;
+    // A host name that names this machine (localhost, its own name or address).
+    virtual bool IsThisMachine(const std::string& host) = 0;
+};
+
+// The refusals that the window never shows: only typed and imported paths meet them.
+// An import line that depends on the folder it is read in.
+inline constexpr char kRefuseNotAbsolute[] = "Not a full path (a drive or \\\\server\\share)";
+// "\\.\" and "\\?\" paths name devices and bypass the path rules of the file system.
+inline constexpr char kRefuseDevicePath[] = "A device path; give the file or folder itself";
+// vtxctl makes a character outside the ANSI code page '?', which no file name holds, like a
+// wildcard or a quote (a typed "C:\Dir\" ends in one).
+inline constexpr char kRefuseUnsendable[] = "A character outside the ANSI code page, or one no file name holds";
+// A character below 0x20 would split the list file's line.
+inline constexpr char kRefuseControlCharacter[] = "A control character in the path";
+// The driver takes 259 characters at most.
+inline constexpr char kRefuseLength[] = "Path too long or empty";
+// On the trusted list a shortcut stands for the program it starts...
+inline constexpr char kRefuseShortcutUnread[] = "Can't read the shortcut's target";
+inline constexpr char kRefuseNotAProgram[] = "The shortcut's target is not a program";
+// ...and a drop brings programs only through their shortcuts.
+inline constexpr char kRefuseNotAShortcut[] = "Not a shortcut to a program";
+
+// One path's fate in a planned change of a list.
+struct ListChange {
+    enum Kind {
+        Add,      // path is to be added
+        Remove,   // path, the list's own spelling, is to be removed
+        Listed,   // already in the list: nothing to do
+        Missing,  // not in the list: nothing to remove
+        Refused,  // refusal says why
+    };
+    Kind kind;
+    std::string given;  // as it was given
+    std::string path;   // what is sent and saved: the canonical form, or the listed spelling
+    const char* refusal = nullptr;
+};
+
+class CListModel {
+public:
+    CListModel(const CListDescription& description, IPathFacts& facts);
+
+    const CListDescription& Description() const { return m_description; }
+    const std::vector<std::string>& Entries() const { return m_entries; }
+    // The driver gave the list whole at the last load; otherwise the entries are only part of it.
+    bool IsWhole() const { return m_bWhole; }
+    // An entry was added or removed since the last load.
+    bool IsChanged() const { return m_bChanged; }
+
+    // Replaces the entries by the driver's list (channel nullptr: the device could not be
+    // opened; the list is then unknown, not empty). A path the list cannot hold makes it partial;
+    // the locked list leaves out a path it holds already. onAppended hears each entry kept.
+    bool Load(IEnumerationChannel* channel, const std::function<void(const std::string&)>& onAppended = {});
+
+    // What adding the paths would do, in order, the model unchanged: each refusal with its text,
+    // each path already listed (also earlier in the same batch), each path to add.
+    std::vector<ListChange> PlanAdds(const std::vector<std::string>& paths, PathSource source) const;
+    ListChange PlanAdd(const std::string& path, PathSource source) const { return PlanAdds({path}, source)[0]; }
+    // What removing the paths would do: the listed spelling of each, or Missing. A shortcut on
+    // the trusted list stands for its target.
+    std::vector<ListChange> PlanRemoves(const std::vector<std::string>& paths, PathSource source) const;
+
+    // The entries change only here, once a change is done.
+    void Append(const std::string& path);
+    void RemoveAt(size_t index);
+    void Clear();
+    std::optional<size_t> Find(const std::string& path) const { return m_facts.FindEntry(m_entries, path); }
+
+    // The list file's content: one line per entry, in order.
+    std::string FileContent() const;
+
+private:
+    // The form of a typed or imported path that the rules judge, or its refusal.
+    const char* Canonical(std::string& path, PathSource source, bool& bDevicePath) const;
+    // The refusal by the list's own rule (the texts the window shows), or nullptr.
+    const char* RuleRefusal(const std::string& path) const;
+
+    const CListDescription& m_description;
+    IPathFacts& m_facts;
+    std::vector<std::string> m_entries;
+    bool m_bWhole = false;
+    bool m_bChanged = false;
+};
+
+// Text rules of the canonical form, used by CListModel and tested on their own.
+// "X:\..." or "\\server\share...", either separator.
+bool IsAbsolutePath(const std::string& path);
+// "\\.\..." and "\\?\..." (either separator): what they name, with the prefix taken off
+// ("\\?\UNC\server\share" names "\\server\share"); nullopt for any other path.
+std::optional<std::string> DeviceNamespaceTarget(const std::string& path);
+// Trailing separators dropped, except the one of a drive's root ("C:\").
+std::string DropTrailingSeparators(std::string path);
+// "\\host\C$\rest" made "C:\rest" when isThisMachine(host): the same folder by another name.
+std::string LocalShareAsDrive(const std::string& path, const std::function<bool(const std::string&)>& isThisMachine);
