@@ -2,6 +2,8 @@
 
 #include "framework/app.h"
 
+#include <algorithm>
+
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 {
     if (!rControl.m_hWnd)
@@ -107,10 +109,48 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     CDialog* self = reinterpret_cast<CDialog*>(lParam);
     try {
         self->SubclassWindow(hWnd);
+        ::GetWindowRect(hWnd, &self->m_rectBeforeInit);
         return self->OnInitDialog();
     } catch (...) {
         return FALSE;
     }
+}
+
+void CDialog::CenterIfUnplaced() const
+{
+    // The dialog manager shows a window whose template has WS_VISIBLE before CreateDialogParam
+    // returns: such a window, one that OnInitDialog showed or moved, and a child stay put.
+    const DWORD style = GetStyle();
+    if (style & (WS_VISIBLE | WS_CHILD))
+        return;
+    RECT rect;
+    ::GetWindowRect(m_hWnd, &rect);
+    if (rect.left != m_rectBeforeInit.left || rect.top != m_rectBeforeInit.top)
+        return;
+    // Only a modal run: no owner, or an owner that the run disabled.
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner && ::IsWindowEnabled(owner))
+        return;
+    // A hidden or minimised owner has no place on the screen to centre over.
+    if (owner && (!::IsWindowVisible(owner) || ::IsIconic(owner)))
+        owner = nullptr;
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(owner ? owner : m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    const RECT area = monitor.rcWork;
+    RECT over = area;
+    if (owner)
+        ::GetWindowRect(owner, &over);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    int left = (over.left + over.right) / 2 - width / 2;
+    int top = (over.top + over.bottom) / 2 - height / 2;
+    // Kept inside the work area; a dialog larger than it keeps its caption on the screen.
+    left = std::max<int>(std::min<int>(left, area.right - width), area.left);
+    top = std::max<int>(std::min<int>(top, area.bottom - height), area.top);
+    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CDialog::DoModal()
@@ -125,8 +165,11 @@ INT_PTR CDialog::DoModal()
     HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (hWnd) {
-        if (!m_bModalEnded && !::IsWindowVisible(hWnd))
-            ::ShowWindow(hWnd, SW_SHOWNORMAL);
+        if (!m_bModalEnded) {
+            CenterIfUnplaced();
+            if (!::IsWindowVisible(hWnd))
+                ::ShowWindow(hWnd, SW_SHOWNORMAL);
+        }
         MSG msg;
         while (!m_bModalEnded) {
             const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);

@@ -1,5 +1,6 @@
 // CDialog: a modal dialog from a template, with data exchange. DoModal runs its own message loop
-// (as MFC does) so that PreTranslateMessage sees every keyboard message first.
+// (as MFC does) so that PreTranslateMessage sees every keyboard message first, and opens a dialog
+// that nothing else placed centred over its owner, or over the screen's work area.
 #pragma once
 
 #include "framework/wnd.h"
@@ -49,8 +50,10 @@ private:
     static const MessageEntry messageEntries[];
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND OwnerForModal() const;
+    void CenterIfUnplaced() const;
 
     CWnd* m_pParentWnd;
     bool m_bModalEnded = false;
     INT_PTR m_nModalResult = -1;
+    RECT m_rectBeforeInit{};  // where the template put the window, before OnInitDialog
 };

@@ -1,10 +1,11 @@
 // The main window under Wine, created in-process from the program's own template: its system
-// menu, its start state, its keyboard routing, the help viewer it starts and its two ways of
-// closing. The driver is played by the test.
+// menu, its start state, where it and the program's other dialogs open, its keyboard routing, the
+// help viewer it starts and its two ways of closing. The driver is played by the test.
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
 #include "framework/app.h"
 #include "lists/main_window_harness.h"
+#include "password/login_dlg.h"
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
@@ -126,6 +127,60 @@ TEST(MainWindow, BothRemoveButtonsStartDisabledEvenWithEntriesThenFollowTheSelec
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hWnd, IDC_REMOVE_TRUSTED)));
         ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     });
+}
+
+// A service manager that cannot be opened: the uninstall command's stop fails at once.
+class CNoServiceManager : public IServiceManager {
+public:
+    bool OpenManager() override { return false; }
+    bool OpenDriverService() override { return false; }
+    bool Interrogate(uint32_t&) override { return false; }
+    bool Start() override { return false; }
+    bool Stop() override { return false; }
+    void CloseDriverService() override {}
+    void CloseManager() override {}
+};
+
+TEST(MainWindow, OpensWhereItsTemplatePutsItTheLoginMidScreenAndItsDialogsOverItsMiddle)
+{
+    InstallFolder install("vtxE-placement");
+    // Present, so that the uninstall command goes on to its progress dialog.
+    InstallFolder::WriteFileBytes(install.Path() + "\\unins000.exe", "");
+    RECT login{}, area{}, main{};
+    CLoginDlg loginDlg;
+    RunModal(loginDlg, [&](HWND hWnd) {
+        login = WindowRect(hWnd);
+        area = WorkAreaOf(hWnd);
+        ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+
+    FakeDriver driver;
+    MessageBoxCatcher boxes;
+    std::vector<std::string> captions;
+    std::vector<RECT> opened;
+    CVeltrixDlg dlg(driver, std::make_shared<CNoServiceManager>());
+    RunModal(dlg, [&](HWND hWnd) {
+        main = WindowRect(hWnd);
+        OwnDialogCloser dialogs;
+        dialogs.m_main = hWnd;
+        // As start-up makes it, the owner of the dialogs opened without a parent.
+        AfxGetApp()->m_pMainWnd = &dlg;
+        ::SendMessageA(hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        Click(hWnd, IDC_CHANGE_PASSWORD);
+        ::SendMessageA(hWnd, WM_SYSCOMMAND, IDM_UNINSTALL, 0);
+        AfxGetApp()->m_pMainWnd = nullptr;
+        captions = dialogs.m_captions;
+        opened = dialogs.m_rects;
+        ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(CentredOver(login, area));
+    EXPECT_EQ(main.left, 0) << "where its template puts it: the screen's top-left corner";
+    EXPECT_EQ(main.top, 0);
+    ASSERT_EQ(captions, (std::vector<std::string>{"About Veltrix", "Change Veltrix Password", "Veltrix"}));
+    for (size_t i = 0; i < opened.size(); ++i)
+        EXPECT_TRUE(CentredOver(opened[i], main)) << captions[i];
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Veltrix Stoping failure!");
 }
 
 TEST(MainWindowKeys, TabEnterAndEscapeGoToTheFocusedControlAsOrdinaryKeys)

@@ -1,5 +1,6 @@
 // The dialog base and its message maps under Wine: dispatch by message, command and
-// notification; data exchange; the modal loop's pre-translation; default processing.
+// notification; data exchange; the modal loop's pre-translation; default processing; where a
+// modal dialog opens.
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "support/modal.h"
@@ -179,6 +180,81 @@ TEST(DialogModalLoop, DisablesItsOwnerWhileItRuns)
     });
     EXPECT_FALSE(ownerEnabledDuringChild);
     EXPECT_TRUE(ownerEnabledAfterChild);
+}
+
+// A dialog that notes where its template put it and, if told, places itself in OnInitDialog.
+class CPlacedDlg : public CDialog {
+public:
+    CPlacedDlg(UINT nIDTemplate, CWnd* pOwner, bool bMove) : CDialog(nIDTemplate, pOwner), m_bMove(bMove) {}
+    RECT m_rectAtInit{};
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        ::GetWindowRect(m_hWnd, &m_rectAtInit);
+        if (m_bMove)
+            ::SetWindowPos(m_hWnd, nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return CDialog::OnInitDialog();
+    }
+
+private:
+    bool m_bMove;
+};
+
+TEST(DialogPlacement, OpensCentredOverItsOwnerOrTheWorkAreaAndInsideTheWorkArea)
+{
+    CTestDlg owner;
+    RECT unowned{}, area{};
+    std::vector<RECT> owners, opened;
+    RunModal(owner, [&](HWND ownerWnd) {
+        unowned = WindowRect(ownerWnd);
+        area = WorkAreaOf(ownerWnd);
+        // The second place is half off the work area's corner: centred over it, a dialog would
+        // stick out.
+        for (const POINT at : {POINT{100, 50}, POINT{area.right - 40, area.bottom - 40}}) {
+            ::SetWindowPos(ownerWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            owners.push_back(WindowRect(ownerWnd));
+            CDialog dlg(IDD_FRAMEWORK_TEST_SMALL, &owner);
+            RunModal(dlg, [&](HWND hWnd) {
+                opened.push_back(WindowRect(hWnd));
+                ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+            });
+        }
+        ::SendMessageA(ownerWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(CentredOver(unowned, area)) << "without an owner";
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(CentredOver(opened[0], owners[0]));
+    EXPECT_EQ(opened[1].right, area.right);
+    EXPECT_EQ(opened[1].bottom, area.bottom);
+}
+
+TEST(DialogPlacement, StaysWhereItsTemplateOrItsInitialisationPutsIt)
+{
+    struct Case {
+        const char* name;
+        UINT nIDTemplate;
+        bool bMove;
+    };
+    for (const Case& c : {Case{"shown by its template", IDD_FRAMEWORK_TEST_VISIBLE, false},
+                          Case{"a child", IDD_FRAMEWORK_TEST_CHILD, false},
+                          Case{"moved by OnInitDialog", IDD_FRAMEWORK_TEST, true}}) {
+        CTestDlg owner;
+        RECT opened{}, ownerRect{};
+        CPlacedDlg dlg(c.nIDTemplate, &owner, c.bMove);
+        RunModal(owner, [&](HWND ownerWnd) {
+            ownerRect = WindowRect(ownerWnd);
+            RunModal(dlg, [&](HWND hWnd) {
+                opened = WindowRect(hWnd);
+                ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+            });
+            ::SendMessageA(ownerWnd, WM_COMMAND, IDCANCEL, 0);
+        });
+        const POINT expected = c.bMove ? POINT{33, 44} : POINT{dlg.m_rectAtInit.left, dlg.m_rectAtInit.top};
+        EXPECT_EQ(opened.left, expected.x) << c.name;
+        EXPECT_EQ(opened.top, expected.y) << c.name;
+        EXPECT_FALSE(CentredOver(opened, ownerRect)) << c.name << ": the case must not open centred anyway";
+    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Shows one dialog of the program for a screenshot: vtx_dialog_gallery <dialog> <ready> <done>.
 // Once the dialog has painted, its window rectangle ("x y width height", screen pixels) is written
-// to <ready>; the dialog stays until <done> exists. <dialog> is main, about, login or
-// change_password.
+// to <ready>; the dialog stays until <done> exists. <dialog> is main, about, login,
+// change_password, or about_over_main: the about box as the main window opens it, over it (the
+// rectangle then holds both).
 #include "app/about_dlg.h"
+#include "framework/app.h"
 #include "framework/dialog.h"
 #include "res/resource.h"
 
@@ -21,6 +23,7 @@
 namespace {
 
 CDialog* g_pDialog = nullptr;
+CDialog* g_pOver = nullptr;  // opened over g_pDialog once that is up
 const char* g_pszReady = nullptr;
 const char* g_pszDone = nullptr;
 bool g_bReported = false;
@@ -38,16 +41,32 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
         return;
     // About a minute without an answer: give up rather than stay forever.
     if (++g_nTicks > 600 || (g_bReported && FileExists(g_pszDone))) {
+        if (g_pOver && g_pOver->m_hWnd)
+            g_pOver->EndDialog(IDCANCEL);
         g_pDialog->EndDialog(IDCANCEL);
         return;
     }
     if (g_nTicks == 1)
         ::SetForegroundWindow(hWnd);
+    if (g_pOver && g_nTicks == 3) {
+        // Its modal run goes on inside this tick, the timer ticking in its loop.
+        AfxGetApp()->m_pMainWnd = g_pDialog;
+        g_pOver->DoModal();
+        AfxGetApp()->m_pMainWnd = nullptr;
+        return;
+    }
     if (g_bReported || g_nTicks < 5)
         return;
-    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT rect;
     ::GetWindowRect(hWnd, &rect);
+    for (CDialog* shown : {g_pDialog, g_pOver}) {
+        if (!shown || !shown->m_hWnd)
+            continue;
+        ::RedrawWindow(shown->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT shownRect;
+        ::GetWindowRect(shown->m_hWnd, &shownRect);
+        ::UnionRect(&rect, &rect, &shownRect);
+    }
     // Written whole under another name first, so that the script never reads half a line.
     char partial[MAX_PATH + 8];
     std::snprintf(partial, sizeof partial, "%s.part", g_pszReady);
@@ -61,7 +80,7 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
 
 std::unique_ptr<CDialog> MakeDialog(const char* name)
 {
-    if (std::strcmp(name, "main") == 0) {
+    if (std::strcmp(name, "main") == 0 || std::strcmp(name, "about_over_main") == 0) {
 #ifdef VTX_HAVE_MAIN_WINDOW
         return std::make_unique<CVeltrixDlg>();
 #else
@@ -90,6 +109,9 @@ int main(int argc, char** argv)
     if (!dialog)
         return 2;
     g_pDialog = dialog.get();
+    CAboutDlg about;
+    if (std::strcmp(argv[1], "about_over_main") == 0)
+        g_pOver = &about;
     g_pszReady = argv[2];
     g_pszDone = argv[3];
     ::SetTimer(nullptr, 0, 100, &OnTick);

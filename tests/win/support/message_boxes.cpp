@@ -1,9 +1,6 @@
 #include "support/message_boxes.h"
 
-namespace {
-
-// A message box is a dialog that user32 made, not one of our templates: told apart by the
-// module that owns the window. Its text stands in a static of id 0xFFFF (Windows) or 100 (Wine).
+// Told apart by the module that owns the window.
 bool IsMessageBox(HWND hWnd)
 {
     char className[16] = {};
@@ -14,6 +11,9 @@ bool IsMessageBox(HWND hWnd)
            ::GetModuleHandleA(nullptr);
 }
 
+namespace {
+
+// A message box's text stands in a static of id 0xFFFF (Windows) or 100 (Wine).
 std::string TextOf(HWND box)
 {
     for (int id : {0xFFFF, 100}) {

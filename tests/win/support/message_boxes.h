@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// A dialog that user32 made for MessageBox, not one of our templates.
+bool IsMessageBox(HWND hWnd);
+
 struct ShownMessageBox {
     std::string text;
     std::string caption;

@@ -1,5 +1,10 @@
 #include "support/modal.h"
 
+#include "support/message_boxes.h"
+
+#include <cstdlib>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,13 +68,45 @@ bool OwnDialogCloser::OnHook(int code, WPARAM wParam, LPARAM)
         HWND hWnd = reinterpret_cast<HWND>(wParam);
         char className[16] = {};
         ::GetClassNameA(hWnd, className, sizeof className);
-        if (hWnd != m_main && lstrcmpA(className, "#32770") == 0 && hWnd != m_last) {
+        if (hWnd != m_main && lstrcmpA(className, "#32770") == 0 && hWnd != m_last && !IsMessageBox(hWnd)) {
             m_last = hWnd;
             char caption[128] = {};
             ::GetWindowTextA(hWnd, caption, sizeof caption);
             m_captions.push_back(caption);
             ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
         }
+    } else if (code == HCBT_DESTROYWND && reinterpret_cast<HWND>(wParam) == m_last && m_rects.size() < m_captions.size()) {
+        // Noted as it goes: the dialog manager activates a dialog before its modal run places it.
+        m_rects.push_back(WindowRect(m_last));
     }
     return false;
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT WorkAreaOf(HWND window)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    return monitor.rcWork;
+}
+
+::testing::AssertionResult CentredOver(const RECT& inner, const RECT& outer)
+{
+    auto text = [](const RECT& r) {
+        std::ostringstream out;
+        out << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
+        return out.str();
+    };
+    const long dx = (inner.left + inner.right) - (outer.left + outer.right);
+    const long dy = (inner.top + inner.bottom) - (outer.top + outer.bottom);
+    if (std::labs(dx) <= 4 && std::labs(dy) <= 4)
+        return ::testing::AssertionSuccess() << text(inner) << " over " << text(outer);
+    return ::testing::AssertionFailure() << text(inner) << " is not centred over " << text(outer);
 }

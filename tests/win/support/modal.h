@@ -4,6 +4,8 @@
 #include "framework/dialog.h"
 #include "support/thread_hook.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,13 +23,21 @@ void PumpMessages(CWnd* window = nullptr);
 void TypeText(HWND edit, const char* text);
 
 // Closes (with IDCANCEL) every dialog of this thread that comes up other than m_main, noting
-// its caption: the about box or the change-password dialog opened by a command under test.
+// its caption and where it opened: the about box or the change-password dialog opened by a
+// command under test. Message boxes are left to a MessageBoxCatcher.
 class OwnDialogCloser : public CThreadHook<OwnDialogCloser, WH_CBT> {
 public:
     std::vector<std::string> m_captions;
+    std::vector<RECT> m_rects;
     HWND m_main = nullptr;
 
 private:
     bool OnHook(int code, WPARAM wParam, LPARAM lParam) override;
     HWND m_last = nullptr;
 };
+
+// Where a window opened: its rectangle on the screen, and the work area of its monitor.
+RECT WindowRect(HWND window);
+RECT WorkAreaOf(HWND window);
+// Succeeds when inner's centre is within two pixels of outer's (odd sizes halve unevenly).
+::testing::AssertionResult CentredOver(const RECT& inner, const RECT& outer);
