@@ -22,6 +22,22 @@
 
 namespace {
 
+#ifdef VTX_HAVE_MAIN_WINDOW
+// The screenshots' prefix has no driver: the main window shows two empty lists rather than the
+// warning (modal, so it would hold the window open) that a driver it cannot reach brings.
+class CEmptyLists : public IEnumerationChannel {
+public:
+    bool Request(uint32_t, LIST_ENUM_RECORD&) override { return false; }  // an empty list's answer
+    int ToAnsi(const uint16_t*, uint32_t, char*, int) override { return -1; }
+};
+class CEmptyDriver : public IDeviceChannel {
+public:
+    BOOL SendPathRequest(const char*, DWORD) override { return TRUE; }
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override { return std::make_unique<CEmptyLists>(); }
+};
+CEmptyDriver g_emptyDriver;
+#endif
+
 CDialog* g_pDialog = nullptr;
 CDialog* g_pOver = nullptr;  // opened over g_pDialog once that is up
 const char* g_pszReady = nullptr;
@@ -82,7 +98,7 @@ std::unique_ptr<CDialog> MakeDialog(const char* name)
 {
     if (std::strcmp(name, "main") == 0 || std::strcmp(name, "about_over_main") == 0) {
 #ifdef VTX_HAVE_MAIN_WINDOW
-        return std::make_unique<CVeltrixDlg>();
+        return std::make_unique<CVeltrixDlg>(g_emptyDriver);
 #else
         return std::make_unique<CDialog>(IDD_MAIN);
 #endif
