@@ -1,6 +1,7 @@
 #include "app/veltrix_app.h"
 
 #include "app/veltrix_dlg.h"
+#include "audit/audit_trail.h"
 #include "driver/install_dir_key.h"
 #include "driver/service_manager.h"
 #include "driver/service_routines.h"
@@ -52,8 +53,10 @@ BOOL CVeltrixApp::InitInstance()
     AfxOleInit();  // before the main window: its list views register OLE drop targets
 
     CServiceManager services;
-    if (!StartDriverService(services))
+    if (!StartDriverService(services)) {
+        WriteAuditEvent(MSG_SERVICE_NOT_STARTED);
         return FALSE;
+    }
 
     if (!g_instanceMutex.Lock(1)) {
         ::MessageBoxA(nullptr, "Can't run multiple Veltrix instance!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);

@@ -1,7 +1,11 @@
 #include "ctl/list_actions.h"
 
+#include "audit/audit_trail.h"
+#include "ctl/core/change_plan.h"
 #include "ctl/core/command_line.h"
+#include "ctl/core/json_output.h"
 #include "ctl/core/transfer_file.h"
+#include "ctl/core/variables.h"
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "driver/service_manager.h"
@@ -11,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <optional>
 
 namespace {
@@ -36,45 +41,168 @@ bool LoadWhole(CListModel& model)
     return false;
 }
 
-// Sends each change of the plan and keeps the model in step with what the driver took; false
-// when anything was refused, missing or failed. Each of those is told.
-bool CarryOut(CListModel& model, const std::vector<ListChange>& plan)
+// JSON is UTF-8; the paths are in the ANSI code page.
+std::string AnsiToUtf8(std::string_view ansi)
 {
-    const CListDescription& desc = model.Description();
-    bool allDone = true;
-    for (const ListChange& change : plan) {
-        switch (change.kind) {
-        case ListChange::Listed:
-            continue;
-        case ListChange::Refused:
-            Report(change.refusal, change.given);
-            allDone = false;
-            continue;
-        case ListChange::Missing:
-            std::fprintf(stderr, "Not in the %s list: %s\n", desc.pszName, change.given.c_str());
-            allDone = false;
-            continue;
-        case ListChange::Add:
-        case ListChange::Remove:
-            break;
+    const int length = static_cast<int>(ansi.size());
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+    std::wstring wide(wideLength, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
+    const int utf8Length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(utf8Length, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr, nullptr);
+    return utf8;
+}
+
+std::optional<std::string> EnvironmentVariable(const std::string& name)
+{
+    const DWORD size = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (size == 0)
+        return std::nullopt;
+    std::string value(size, '\0');
+    const DWORD length = ::GetEnvironmentVariableA(name.c_str(), value.data(), size);
+    if (length == 0 || length >= size)
+        return std::nullopt;
+    value.resize(length);
+    return value;
+}
+
+// One change command's run: each path's result, as it goes to the driver (or in a dry run would
+// go), is told and recorded. Refusals go to standard error as they come; the changes to standard
+// output, with --json and in a dry run all at the end.
+class CChangeRun {
+public:
+    explicit CChangeRun(const CtlCommand& command) : m_command(command) {}
+
+    // Sends each change of the plan, unless this is a dry run, and keeps the model in step with
+    // what the driver took; each change done is an event of the audit trail.
+    void CarryOut(CListModel& model, const std::vector<ListChange>& plan)
+    {
+        const CListDescription& desc = model.Description();
+        for (const ListChange& change : plan) {
+            switch (change.kind) {
+            case ListChange::Listed:
+                Record(desc, change.given, CtlResult::Unchanged);
+                continue;
+            case ListChange::Refused:
+                Refuse(desc, change.given, change.refusal);
+                continue;
+            case ListChange::Missing:
+                Refuse(desc, change.given, std::string("Not in the ") + desc.pszName + " list");
+                continue;
+            case ListChange::Add:
+            case ListChange::Remove:
+                break;
+            }
+            const bool add = change.kind == ListChange::Add;
+            if (!m_command.dryRun && !Send(model, change.path, add))
+                continue;
+            Record(desc, change.path, add ? CtlResult::Added : CtlResult::Removed);
         }
-        const bool add = change.kind == ListChange::Add;
-        if (!SendPathRequest(change.path.c_str(), add ? desc.dwAddCode : desc.dwRemoveCode)) {
-            Report(add ? "The driver did not take" : "The driver did not remove", change.path);
-            allDone = false;
-            continue;
+    }
+    CtlCounts Counts() const { return CountChanges(m_changes); }
+    // Prints what is left to print; the exit code.
+    int Finish(bool saved) const
+    {
+        const CtlCounts counts = Counts();
+        if (m_command.json) {
+            std::fputs(ChangesJson(m_command.verb, m_command.dryRun, m_changes, AnsiToUtf8).c_str(), stdout);
+        } else if (m_command.dryRun) {
+            for (const CtlChange& change : m_changes)
+                if (const std::string line = DryRunLine(change); !line.empty())
+                    std::printf("%s\n", line.c_str());
+            std::printf("%s\n", CountsLine(counts, true).c_str());
+        } else if (m_command.action == CtlAction::Import) {
+            std::printf("%s\n", CountsLine(counts, false).c_str());
+        }
+        return counts.refused == 0 && saved ? kCtlDone : kCtlFailed;
+    }
+
+private:
+    void Record(const CListDescription& desc, const std::string& path, CtlResult result, std::string refusal = {})
+    {
+        m_changes.push_back({desc.pszName, path, result, std::move(refusal)});
+    }
+    void Refuse(const CListDescription& desc, const std::string& path, const std::string& refusal)
+    {
+        Report(refusal.c_str(), path);
+        Record(desc, path, CtlResult::Refused, refusal);
+    }
+    bool Send(CListModel& model, const std::string& path, bool add)
+    {
+        const CListDescription& desc = model.Description();
+        if (!SendPathRequest(path.c_str(), add ? desc.dwAddCode : desc.dwRemoveCode)) {
+            const char* failure = add ? "The driver did not take" : "The driver did not remove";
+            Report(failure, path);
+            Record(desc, path, CtlResult::Failed, failure);
+            return false;
         }
         if (desc.bNotifyShell)
-            NotifyShellOfLockChange(change.path.c_str());
+            NotifyShellOfLockChange(path.c_str());
         if (add) {
-            model.Append(change.path);
+            model.Append(path);
         } else {
             const auto& entries = model.Entries();
-            model.RemoveAt(std::find(entries.begin(), entries.end(), change.path) - entries.begin());
+            model.RemoveAt(std::find(entries.begin(), entries.end(), path) - entries.begin());
         }
-        std::printf("%s the %s list: %s\n", add ? "Added to" : "Removed from", desc.pszName, change.path.c_str());
+        if (!m_command.json)
+            std::printf("%s the %s list: %s\n", add ? "Added to" : "Removed from", desc.pszName, path.c_str());
+        WriteAuditEvent(add ? MSG_ENTRY_ADDED : MSG_ENTRY_REMOVED, {path, desc.pszName});
+        return true;
     }
-    return allDone;
+
+    const CtlCommand& m_command;
+    std::vector<CtlChange> m_changes;
+};
+
+// The plan of an import for one list, in the order of the file: this machine's variables
+// expanded first (a line that names an undefined one is refused), then the model's rules; with
+// replace, the entries that the file does not list are removed, unless a line was refused
+// (then pruneRefused).
+std::vector<ListChange> PlanImport(const CListModel& model, const std::vector<std::string>& lines, bool replace,
+                                   std::deque<std::string>& texts, bool& pruneRefused)
+{
+    pruneRefused = false;
+    std::vector<std::optional<ListChange>> byLine(lines.size());
+    std::vector<std::string> expandedLines;
+    std::vector<size_t> lineOf;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string expanded;
+        std::string unknown;
+        if (ExpandVariables(lines[i], EnvironmentVariable, expanded, unknown)) {
+            expandedLines.push_back(expanded);
+            lineOf.push_back(i);
+        } else {
+            texts.push_back(UnknownVariableRefusal(unknown));
+            byLine[i] = ListChange{ListChange::Refused, lines[i], lines[i], texts.back().c_str()};
+        }
+    }
+    const std::vector<ListChange> adds = model.PlanAdds(expandedLines, PathSource::Imported);
+    for (size_t k = 0; k < adds.size(); ++k)
+        byLine[lineOf[k]] = adds[k];
+    std::vector<ListChange> plan;
+    std::vector<std::string> wanted;
+    bool refused = false;
+    for (const auto& change : byLine) {
+        plan.push_back(*change);
+        refused = refused || change->kind == ListChange::Refused;
+        if (change->kind == ListChange::Add || change->kind == ListChange::Listed)
+            wanted.push_back(change->path);
+    }
+    if (!replace)
+        return plan;
+    // A refused line may stand for an entry the list holds: the list keeps everything rather
+    // than lose a protection to a typing error.
+    if (refused) {
+        pruneRefused = true;
+        return plan;
+    }
+    const CtlReplacePlan replacement = PlanReplace(model.Entries(), wanted, [](const std::string& a, const std::string& b) {
+        return MachinePathFacts().IsSameEntry(a, b);
+    });
+    for (const std::string& path : replacement.remove)
+        plan.push_back(ListChange{ListChange::Remove, path, path});
+    return plan;
 }
 
 // Only a changed list's file is written: the others keep what they hold.
@@ -86,14 +214,14 @@ bool SaveIfChanged(const CListModel& model)
     return false;
 }
 
-int Change(bool trusted, const std::vector<std::string>& paths, bool add)
+int Change(const CtlCommand& command, const std::vector<std::string>& paths, bool add)
 {
-    CListModel model(ListOf(trusted), MachinePathFacts());
+    CListModel model(ListOf(command.trusted), MachinePathFacts());
     if (!LoadWhole(model))
         return kCtlFailed;
-    const bool allDone = CarryOut(model, add ? model.PlanAdds(paths, PathSource::Typed)
-                                             : model.PlanRemoves(paths, PathSource::Typed));
-    return SaveIfChanged(model) && allDone ? kCtlDone : kCtlFailed;
+    CChangeRun run(command);
+    run.CarryOut(model, add ? model.PlanAdds(paths, PathSource::Typed) : model.PlanRemoves(paths, PathSource::Typed));
+    return run.Finish(command.dryRun || SaveIfChanged(model));
 }
 
 // The whole file, or nothing when any part of it cannot be read.
@@ -117,53 +245,64 @@ std::optional<std::string> ReadWholeFile(const std::string& file)
 
 }  // namespace
 
-int ShowStatus(const char* installDir)
+int ShowStatus(const char* installDir, bool json)
 {
     CServiceManager manager;
     SERVICE_STATUS status{};
     const bool running = manager.OpenManager() && manager.OpenDriverService() &&
                          ::QueryServiceStatus(manager.GetDriverService(), &status) &&
                          status.dwCurrentState == SERVICE_RUNNING;
-    std::printf("Service: %s\n", running ? "running" : "not running");
-    std::printf("Installation folder: %s\n", installDir);
-    bool reached = true;
+    std::vector<CtlListCount> counts;
     for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
         CDeviceEnumeration channel;
-        size_t count = 0;
-        const bool whole = channel.IsOpen() && EnumerateList(channel, list->dwEnumCode, [&](const char*) {
-                               ++count;
-                               return true;
-                           });
-        reached = reached && channel.IsOpen();
+        CtlListCount& count = counts.emplace_back(CtlListCount{list->pszName, std::nullopt, false});
         if (!channel.IsOpen())
-            std::printf("%s list entries: unknown, the driver cannot be reached\n", list->pszName);
-        else
-            std::printf("%s list entries: %zu%s\n", list->pszName, count, whole ? "" : " (read incompletely)");
+            continue;
+        count.entries = 0;
+        count.complete = EnumerateList(channel, list->dwEnumCode, [&](const char*) {
+            ++*count.entries;
+            return true;
+        });
     }
-    return reached ? kCtlDone : kCtlNoDriver;
+    if (json) {
+        std::fputs(StatusJson(running, installDir, counts, AnsiToUtf8).c_str(), stdout);
+    } else {
+        std::printf("Service: %s\n", running ? "running" : "not running");
+        std::printf("Installation folder: %s\n", installDir);
+        for (const CtlListCount& count : counts)
+            if (!count.entries)
+                std::printf("%s list entries: unknown, the driver cannot be reached\n", count.name.c_str());
+            else
+                std::printf("%s list entries: %zu%s\n", count.name.c_str(), *count.entries,
+                            count.complete ? "" : " (read incompletely)");
+    }
+    return counts[0].entries && counts[1].entries ? kCtlDone : kCtlNoDriver;
 }
 
-int PrintList(bool trusted)
+int PrintList(bool trusted, bool json)
 {
     CListModel model(ListOf(trusted), MachinePathFacts());
     CDeviceEnumeration channel;
     const bool whole = model.Load(&channel);
-    for (const std::string& path : model.Entries())
-        std::printf("%s\n", path.c_str());
+    if (json)
+        std::fputs(ListJson(model.Description().pszName, model.Entries(), whole, AnsiToUtf8).c_str(), stdout);
+    else
+        for (const std::string& path : model.Entries())
+            std::printf("%s\n", path.c_str());
     if (whole)
         return kCtlDone;
     std::fprintf(stderr, "%s\n", model.Description().pszUnreadMessage);
     return kCtlFailed;
 }
 
-int AddPaths(bool trusted, const std::vector<std::string>& paths)
+int AddPaths(const CtlCommand& command, const std::vector<std::string>& paths)
 {
-    return Change(trusted, paths, true);
+    return Change(command, paths, true);
 }
 
-int RemovePaths(bool trusted, const std::vector<std::string>& paths)
+int RemovePaths(const CtlCommand& command, const std::vector<std::string>& paths)
 {
-    return Change(trusted, paths, false);
+    return Change(command, paths, false);
 }
 
 int ExportLists(const std::string& file)
@@ -182,7 +321,7 @@ int ExportLists(const std::string& file)
     return kCtlDone;
 }
 
-int ImportLists(const std::string& file)
+int ImportLists(const CtlCommand& command, const std::string& file)
 {
     const std::optional<std::string> content = ReadWholeFile(file);
     if (!content) {
@@ -195,13 +334,37 @@ int ImportLists(const std::string& file)
                      file.c_str(), line);
         return kCtlFailed;
     }
-    // Both lists are read before anything is sent: a list that cannot be changed stops the whole import.
+    // Both lists are read before anything is sent: a list that cannot be changed stops the whole
+    // import. With --replace a list is changed when the file names it, though with no line.
     CListModel locked(g_lockedList, MachinePathFacts());
     CListModel trusted(g_trustedList, MachinePathFacts());
-    if ((!lists.locked.empty() && !LoadWhole(locked)) || (!lists.trusted.empty() && !LoadWhole(trusted)))
+    const bool changesLocked = command.replace ? lists.namesLocked : !lists.locked.empty();
+    const bool changesTrusted = command.replace ? lists.namesTrusted : !lists.trusted.empty();
+    if ((changesLocked && !LoadWhole(locked)) || (changesTrusted && !LoadWhole(trusted)))
         return kCtlFailed;
-    bool allDone = CarryOut(locked, locked.PlanAdds(lists.locked, PathSource::Imported));
-    allDone = CarryOut(trusted, trusted.PlanAdds(lists.trusted, PathSource::Imported)) && allDone;
-    const bool saved = SaveIfChanged(locked);
-    return SaveIfChanged(trusted) && saved && allDone ? kCtlDone : kCtlFailed;
+    std::deque<std::string> texts;
+    CChangeRun run(command);
+    const auto import = [&](CListModel& model, const std::vector<std::string>& lines) {
+        bool pruneRefused = false;
+        run.CarryOut(model, PlanImport(model, lines, command.replace, texts, pruneRefused));
+        if (pruneRefused)
+            std::fprintf(stderr, "Nothing removed from the %s list: a line of %s for it was refused.\n",
+                         model.Description().pszName, file.c_str());
+    };
+    if (changesLocked)
+        import(locked, lists.locked);
+    if (changesTrusted)
+        import(trusted, lists.trusted);
+    bool saved = true;
+    if (!command.dryRun) {
+        const bool lockedSaved = SaveIfChanged(locked);
+        saved = SaveIfChanged(trusted) && lockedSaved;
+    }
+    const int code = run.Finish(saved);
+    if (!command.dryRun) {
+        const CtlCounts counts = run.Counts();
+        WriteAuditEvent(MSG_LISTS_IMPORTED, {file, std::to_string(counts.added), std::to_string(counts.removed),
+                                             std::to_string(counts.refused)});
+    }
+    return code;
 }

@@ -1,5 +1,6 @@
 // vtxctl: the protection lists from the command line, for administrators and scripts. It runs
 // in the installation folder, behind the same password and the same named mutex as vtx.exe.
+#include "audit/audit_trail.h"
 #include "ctl/core/command_line.h"
 #include "ctl/list_actions.h"
 #include "driver/device_channel.h"
@@ -21,7 +22,7 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: vtxctl COMMAND [--password-stdin]\n"
+    "Usage: vtxctl COMMAND [--password-stdin] [--json | -q] [--dry-run]\n"
     "The Veltrix protection lists from the command line.\n"
     "\n"
     "  status                  whether the service runs, the installation folder and\n"
@@ -33,7 +34,10 @@ const char kHelp[] =
     "  export FILE             both lists to FILE: a [locked] and a [trusted] section,\n"
     "                          one path a line\n"
     "  import FILE             adds what FILE lists and the lists lack; removes nothing\n"
+    "  import --replace FILE   makes each list that FILE names exactly FILE's list\n"
     "\n"
+    "--dry-run: what lock, unlock, trust, untrust or import would change; nothing changes.\n"
+    "--json (all but export): one JSON document, in UTF-8. -q, --quiet: errors only.\n"
     "Every command but status asks for the Veltrix password; --password-stdin reads it\n"
     "from the first line of standard input. After a change the list's file is written.\n"
     "No command but status runs while Veltrix (vtx.exe) is open.\n"
@@ -114,10 +118,11 @@ int Run(const CtlCommand& command)
         return kCtlFailed;
     }
     if (command.action == CtlAction::Status)
-        return ShowStatus(installDir.c_str());
+        return ShowStatus(installDir.c_str(), command.json);
 
     if (!IsPasswordRight(ReadPassword(command.passwordFromStdin))) {
         std::fputs("Wrong password.\n", stderr);
+        WriteAuditEvent(MSG_CTL_WRONG_PASSWORD, {command.verb});
         return kCtlWrongPassword;
     }
     if (!CDeviceEnumeration().IsOpen()) {
@@ -126,15 +131,15 @@ int Run(const CtlCommand& command)
     }
     switch (command.action) {
     case CtlAction::List:
-        return PrintList(command.trusted);
+        return PrintList(command.trusted, command.json);
     case CtlAction::Add:
-        return AddPaths(command.trusted, operands);
+        return AddPaths(command, operands);
     case CtlAction::Remove:
-        return RemovePaths(command.trusted, operands);
+        return RemovePaths(command, operands);
     case CtlAction::Export:
         return ExportLists(operands[0]);
     case CtlAction::Import:
-        return ImportLists(operands[0]);
+        return ImportLists(command, operands[0]);
     default:
         return kCtlUsage;
     }
@@ -149,6 +154,9 @@ int main()
         std::fputs("vtxctl: wrong usage; vtxctl --help shows it.\n", stderr);
         return kCtlUsage;
     }
+    // Errors only: whatever would go to standard output goes nowhere.
+    if (command.quiet && !std::freopen("NUL", "w", stdout))
+        return kCtlFailed;
     // Shortcuts are read through the shell's COM objects.
     const bool com = SUCCEEDED(::CoInitialize(nullptr));
     const int code = Run(command);

@@ -1,5 +1,6 @@
 #include "lists/protection_list.h"
 
+#include "audit/audit_trail.h"
 #include "framework/app.h"
 #include "framework/handle.h"
 #include "framework/file_replace.h"
@@ -173,6 +174,7 @@ int CProtectionList::Append(const std::string& path)
     AppendListEntry(m_view, index, path.c_str(), info);
     m_model.Append(path);
     SendRequest(path.c_str(), m_description.dwAddCode);
+    WriteAuditEvent(MSG_ENTRY_ADDED, {path, m_description.pszName});
     return index;
 }
 
@@ -195,6 +197,7 @@ void CProtectionList::RemoveSelected()
     int i = m_view.GetNextItem(-1, LVNI_SELECTED);
     while (i != -1) {
         SendRequest(m_model.Entries()[i].c_str(), m_description.dwRemoveCode);
+        WriteAuditEvent(MSG_ENTRY_REMOVED, {m_model.Entries()[i], m_description.pszName});
         m_view.DeleteItem(i);
         m_model.RemoveAt(i);
         // The next entry has moved into place i: search on from there.
@@ -204,8 +207,10 @@ void CProtectionList::RemoveSelected()
 
 void CProtectionList::Clear()
 {
-    for (const std::string& path : m_model.Entries())
+    for (const std::string& path : m_model.Entries()) {
         SendRequest(path.c_str(), m_description.dwRemoveCode);
+        WriteAuditEvent(MSG_ENTRY_CLEARED, {path, m_description.pszName});
+    }
     m_view.DeleteAllItems();
     m_model.Clear();
 }

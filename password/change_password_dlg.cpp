@@ -1,5 +1,6 @@
 #include "password/change_password_dlg.h"
 
+#include "audit/audit_trail.h"
 #include "framework/file_replace.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
@@ -56,6 +57,7 @@ void CChangePasswordDlg::OnOK()
         CDialog::OnCancel();
         return;
     }
+    WriteAuditEvent(MSG_PASSWORD_CHANGED);
     CDialog::OnOK();
     MessageBox("The password has changed successfully!", "Veltrix", MB_OK | MB_ICONINFORMATION);
 }

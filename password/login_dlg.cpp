@@ -1,5 +1,6 @@
 #include "password/login_dlg.h"
 
+#include "audit/audit_trail.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
 #include "res/resource.h"
@@ -60,6 +61,7 @@ void CLoginDlg::OnOK()
         m_editPassword.ScrollCaret();
         m_editPassword.SetFocus();
     } else {
+        WriteAuditEvent(MSG_LOGIN_REFUSED);
         CDialog::OnCancel();
     }
 }

@@ -32,6 +32,14 @@ bool ParseCtlCommand(const std::vector<std::string>& args, CtlCommand& command)
             help = true;
         else if (!optionsEnded && arg == "--password-stdin")
             command.passwordFromStdin = true;
+        else if (!optionsEnded && arg == "--json")
+            command.json = true;
+        else if (!optionsEnded && (arg == "-q" || arg == "--quiet"))
+            command.quiet = true;
+        else if (!optionsEnded && arg == "--dry-run")
+            command.dryRun = true;
+        else if (!optionsEnded && arg == "--replace")
+            command.replace = true;
         else if (!optionsEnded && arg.size() > 1 && arg[0] == '-')
             return false;
         else
@@ -50,6 +58,15 @@ bool ParseCtlCommand(const std::vector<std::string>& args, CtlCommand& command)
         return false;
     command.action = verb->action;
     command.trusted = verb->trusted;
+    command.verb = words[0];
+    // Nothing printed but errors leaves nothing to print as JSON.
+    if (command.quiet && command.json)
+        return false;
+    const bool changes = command.action == CtlAction::Add || command.action == CtlAction::Remove ||
+                         command.action == CtlAction::Import;
+    if ((command.json && command.action == CtlAction::Export) || (command.dryRun && !changes) ||
+        (command.replace && command.action != CtlAction::Import))
+        return false;
     command.operands.assign(words.begin() + 1, words.end());
 
     const size_t count = command.operands.size();

@@ -20,6 +20,11 @@ struct CtlCommand {
     CtlAction action = CtlAction::Help;
     bool trusted = false;          // List, Add, Remove: the trusted list, else the locked list
     bool passwordFromStdin = false;
+    bool json = false;     // --json: the output as one JSON document (all but export)
+    bool quiet = false;    // -q, --quiet: errors only
+    bool dryRun = false;   // --dry-run: what a change would do, nothing sent or written
+    bool replace = false;  // import --replace: the lists the file names become exactly its lists
+    std::string verb;    // the command's word ("lock"), as the audit trail names it
     std::vector<std::string> operands;  // the paths, or the one file of Export and Import
 };
 

@@ -33,10 +33,13 @@ size_t ParseTransferFile(std::string_view content, TransferLists& lists)
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        if (line == kLockedHeader)
+        if (line == kLockedHeader) {
             section = &read.locked;
-        else if (line == kTrustedHeader)
+            read.namesLocked = true;
+        } else if (line == kTrustedHeader) {
             section = &read.trusted;
+            read.namesTrusted = true;
+        }
         else if (line.front() == '[' || !section)
             return number;
         else
@@ -44,5 +47,7 @@ size_t ParseTransferFile(std::string_view content, TransferLists& lists)
     }
     lists.locked.insert(lists.locked.end(), read.locked.begin(), read.locked.end());
     lists.trusted.insert(lists.trusted.end(), read.trusted.begin(), read.trusted.end());
+    lists.namesLocked = lists.namesLocked || read.namesLocked;
+    lists.namesTrusted = lists.namesTrusted || read.namesTrusted;
     return 0;
 }

@@ -10,6 +10,10 @@
 struct TransferLists {
     std::vector<std::string> locked;
     std::vector<std::string> trusted;
+    // The file has the section, though perhaps no line in it: import --replace empties a list
+    // whose section is empty and leaves alone a list the file does not name.
+    bool namesLocked = false;
+    bool namesTrusted = false;
 };
 
 std::string TransferFileContent(const TransferLists& lists);

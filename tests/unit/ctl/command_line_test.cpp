@@ -35,13 +35,22 @@ TEST(CtlCommandLine, ReadsEachCommandWithItsListAndOperands)
     }
 }
 
-TEST(CtlCommandLine, PasswordFromStandardInputIsAnOptionAnywhere)
+TEST(CtlCommandLine, OptionsStandAnywhere)
 {
     CtlCommand command;
-    ASSERT_TRUE(ParseCtlCommand({"--password-stdin", "lock", "C:\\A"}, command));
+    ASSERT_TRUE(ParseCtlCommand({"--password-stdin", "lock", "C:\\A", "-q"}, command));
     EXPECT_TRUE(command.passwordFromStdin);
-    ASSERT_TRUE(ParseCtlCommand({"lock", "C:\\A"}, command));
+    EXPECT_TRUE(command.quiet);
+    EXPECT_EQ(command.verb, "lock");
+    ASSERT_TRUE(ParseCtlCommand({"lock", "--quiet", "C:\\A"}, command));
     EXPECT_FALSE(command.passwordFromStdin);
+    EXPECT_TRUE(command.quiet);
+    ASSERT_TRUE(ParseCtlCommand({"list", "--json", "trusted"}, command));
+    EXPECT_TRUE(command.json);
+    EXPECT_TRUE(command.trusted);
+    ASSERT_TRUE(ParseCtlCommand({"import", "--replace", "f.txt", "--dry-run", "--json"}, command));
+    EXPECT_TRUE(command.replace && command.dryRun && command.json);
+    EXPECT_EQ(command.operands, Args{"f.txt"});
 }
 
 TEST(CtlCommandLine, RefusesUnknownCommandsOptionsAndWrongOperandCounts)
@@ -49,7 +58,9 @@ TEST(CtlCommandLine, RefusesUnknownCommandsOptionsAndWrongOperandCounts)
     for (const Args& args : {Args{}, Args{"LOCK", "C:\\A"}, Args{"frob"}, Args{"status", "x"}, Args{"list"},
                              Args{"list", "both"}, Args{"list", "locked", "trusted"}, Args{"lock"},
                              Args{"untrust"}, Args{"export"}, Args{"import", "a", "b"},
-                             Args{"--verbose", "status"}, Args{"--password-stdin"}}) {
+                             Args{"--verbose", "status"}, Args{"--password-stdin"},
+                             Args{"export", "f.txt", "--json"}, Args{"status", "--json", "-q"},
+                             Args{"list", "locked", "--dry-run"}, Args{"lock", "--replace", "C:\\A"}}) {
         CtlCommand command;
         EXPECT_FALSE(ParseCtlCommand(args, command)) << (args.empty() ? "(none)" : args[0]);
     }

@@ -7,12 +7,14 @@
 #include "lists/shell_link_files.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
+#include "support/audit_events.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 #include "support/service_probe.h"
 #include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <optional>
 #include <thread>
@@ -102,6 +104,17 @@ protected:
         return RunConsoleProgram("\"" + DosPath(VTX_CTL_FILE) + "\" " + args, password + "\r\n",
                                  m_scratch.Path().c_str());
     }
+    // The same, with the events that vtxctl writes, as Wine's trace shows its ReportEvent calls:
+    // each with vtxctl and this user as its first strings, which are checked and left out.
+    ConsoleRun Ctl(const std::vector<std::string>& args, std::vector<AuditEventSeen>& events,
+                   const std::string& password = kPassword)
+    {
+        ConsoleRun run = RunTracedConsoleProgram(VTX_CTL_FILE, args, password + "\r\n", m_scratch.Path().c_str(),
+                                                 "-all,fixme+advapi,+eventlog");
+        events = DetailsOf(EventsInWineTrace(run.strErr), "vtxctl.exe");
+        run.strErr = WithoutWineTrace(run.strErr);
+        return run;
+    }
 
     const std::string m_installDir = ReadInstallDir();
     ScratchFolder m_scratch{"vtxctl"};
@@ -125,7 +138,8 @@ TEST_F(Vtxctl, HelpFitsOneScreenAndWrongUsageExitsWithTwo)
     EXPECT_LE(lines, 24u);
 
     for (const char* args : {"", "frobnicate", "list", "list both", "lock", "export", "export a b", "status x",
-                             "--quiet status"}) {
+                             "-q --json status", "export out.txt --json",
+                             "list locked --dry-run", "lock --replace C:\\A"}) {
         const ConsoleRun run = Ctl(args);
         EXPECT_EQ(run.dwExitCode, 2u) << args;
         EXPECT_EQ(run.strErr, "vtxctl: wrong usage; vtxctl --help shows it.\r\n") << args;
@@ -153,6 +167,77 @@ TEST_F(Vtxctl, ListPrintsTheDriversListInItsOrder)
     EXPECT_EQ(trusted.strOut, "C:\\VtxCtl\\Tool.exe\r\n");
 }
 
+// Output for scripts: one JSON document read back by a JSON reader, paths in UTF-8; -q leaves
+// errors only.
+TEST_F(Vtxctl, JsonForScriptsAndQuietForErrorsOnly)
+{
+    using nlohmann::json;
+    SetLocked({"C:\\VtxCtl\\Zeta", "C:\\VtxCtl\\Caf\xe9"});
+    SetTrusted({"C:\\VtxCtl\\Tool.exe"});
+    const ConsoleRun status = Ctl("status --json", "");
+    EXPECT_EQ(status.dwExitCode, 0u) << status.strErr;
+    const json state = json::parse(status.strOut);
+    EXPECT_EQ(state["service"], "running");
+    EXPECT_EQ(state["installationFolder"], m_installDir);
+    EXPECT_EQ(state["lists"], json::parse(R"({"locked": {"entries": 2, "complete": true},
+                                              "trusted": {"entries": 1, "complete": true}})"));
+    const ConsoleRun list = Ctl("list locked --json");
+    EXPECT_EQ(list.dwExitCode, 0u) << list.strErr;
+    EXPECT_EQ(json::parse(list.strOut),
+              (json{{"list", "locked"}, {"complete", true}, {"entries", {"C:\\VtxCtl\\Zeta", "C:\\VtxCtl\\Caf\u00e9"}}}));
+
+    const ConsoleRun quiet = Ctl("lock C:\\VtxCtl\\New C:\\Windows -q");
+    EXPECT_EQ(quiet.dwExitCode, 1u);
+    EXPECT_EQ(quiet.strOut, "");
+    EXPECT_EQ(quiet.strErr, "Can't lock Windows System Directory: C:\\Windows\r\n");
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM).back(), "C:\\VtxCtl\\New");
+    const ConsoleRun change = Ctl("lock C:\\VtxCtl\\Newer C:\\VtxCtl\\new C:\\Windows --json");
+    EXPECT_EQ(change.dwExitCode, 1u);
+    EXPECT_EQ(json::parse(change.strOut), json::parse(R"({"command": "lock", "dryRun": false, "changes": [
+        {"list": "locked", "path": "C:\\VtxCtl\\Newer", "result": "added"},
+        {"list": "locked", "path": "C:\\VtxCtl\\new", "result": "unchanged"},
+        {"list": "locked", "path": "C:\\Windows", "result": "refused", "refusal": "Can't lock Windows System Directory"}],
+        "counts": {"added": 1, "removed": 0, "refused": 1}})"));
+}
+
+// Each change a command would make is one line, then the counts; every refusal of the real run
+// is reported; nothing is sent, written or recorded.
+TEST_F(Vtxctl, DryRunShowsEachChangeAndEveryRefusalAndChangesNothing)
+{
+    SetLocked({"C:\\VtxCtl\\Listed"});
+    SetTrusted({"C:\\VtxCtl\\Old.exe"});
+    const struct {
+        Paths args;
+        DWORD exitCode;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{"lock", "C:\\VtxCtl\\New", "C:\\VtxCtl\\LISTED", "C:\\Windows"}, 1,
+         "+ locked C:\\VtxCtl\\New\r\n1 to add, 0 to remove, 1 refused; nothing changed (dry run)\r\n",
+         "Can't lock Windows System Directory: C:\\Windows\r\n"},
+        {{"unlock", "C:\\VtxCtl\\listed", "C:\\VtxCtl\\Missing"}, 1,
+         "- locked C:\\VtxCtl\\Listed\r\n0 to add, 1 to remove, 1 refused; nothing changed (dry run)\r\n",
+         "Not in the locked list: C:\\VtxCtl\\Missing\r\n"},
+        {{"trust", "C:\\VtxCtl\\New.exe"}, 0,
+         "+ trusted C:\\VtxCtl\\New.exe\r\n1 to add, 0 to remove, 0 refused; nothing changed (dry run)\r\n", ""},
+        {{"untrust", "C:\\VtxCtl\\Old.exe"}, 0,
+         "- trusted C:\\VtxCtl\\Old.exe\r\n0 to add, 1 to remove, 0 refused; nothing changed (dry run)\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        Paths args = c.args;
+        args.push_back("--dry-run");
+        std::vector<AuditEventSeen> events;
+        const ConsoleRun run = Ctl(args, events);
+        EXPECT_EQ(run.dwExitCode, c.exitCode) << c.args[0];
+        EXPECT_EQ(run.strOut, c.out);
+        EXPECT_EQ(run.strErr, c.err);
+        EXPECT_TRUE(events.empty()) << c.args[0];
+        EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{"C:\\VtxCtl\\Listed"});
+        EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM), Paths{"C:\\VtxCtl\\Old.exe"});
+        EXPECT_EQ(ListFiles(), "|");
+    }
+}
+
 // The driver loads the list files at its start: what vtxctl wrote is what a restart brings back.
 TEST_F(Vtxctl, LockReachesTheDriverAndTheListFileThatItsNextStartLoads)
 {
@@ -174,10 +259,13 @@ TEST_F(Vtxctl, UnlockAndUntrustRemoveTheDriversSpellingInAnyLetterCase)
 {
     SetLocked({"C:\\VtxCtl\\Docs", "C:\\VtxCtl\\Keep"});
     SetTrusted({"C:\\VtxCtl\\Tool.exe"});
-    const ConsoleRun unlock = Ctl("unlock c:\\VTXCTL\\docs C:\\VtxCtl\\Missing --password-stdin");
+    std::vector<AuditEventSeen> events;
+    const ConsoleRun unlock = Ctl({"unlock", "c:\\VTXCTL\\docs", "C:\\VtxCtl\\Missing", "--password-stdin"}, events);
     EXPECT_EQ(unlock.dwExitCode, 1u);
     EXPECT_EQ(unlock.strOut, "Removed from the locked list: C:\\VtxCtl\\Docs\r\n");
     EXPECT_EQ(unlock.strErr, "Not in the locked list: C:\\VtxCtl\\Missing\r\n");
+    EXPECT_EQ(events, (std::vector<AuditEventSeen>{
+                          {MSG_ENTRY_REMOVED, EVENTLOG_INFORMATION_TYPE, {"C:\\VtxCtl\\Docs", "locked"}}}));
     const ConsoleRun untrust = Ctl("untrust C:\\VTXCTL\\TOOL.EXE --password-stdin");
     EXPECT_EQ(untrust.dwExitCode, 0u) << untrust.strErr;
     EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{"C:\\VtxCtl\\Keep"});
@@ -311,6 +399,7 @@ TEST_F(Vtxctl, WithoutTheDriverExitsWithFive)
     EXPECT_EQ(list.strErr, "The driver cannot be reached.\r\n");
     const ConsoleRun status = Ctl("status", "");
     EXPECT_EQ(status.dwExitCode, 5u);
+    EXPECT_TRUE(nlohmann::json::parse(Ctl("status --json", "").strOut)["lists"]["locked"]["entries"].is_null());
     EXPECT_EQ(status.strOut, "Service: not running\r\nInstallation folder: " + m_installDir +
                                  "\r\nlocked list entries: unknown, the driver cannot be reached"
                                  "\r\ntrusted list entries: unknown, the driver cannot be reached\r\n");
@@ -372,20 +461,95 @@ TEST_F(Vtxctl, ImportAddsOnlyWhatIsMissingAndReportsWhatItRefuses)
     EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Kept", "C:\\VtxCtl\\New"}));
 }
 
+// A machine's lists made the file's, after a dry run that shows exactly that and changes nothing:
+// what a list lacks added in the file's order, what the file does not list removed, each change
+// and the import itself in the audit trail; a list that the file does not name is left alone.
+TEST_F(Vtxctl, ImportReplaceMakesEachListTheFilesAfterADryRunThatChangesNothing)
+{
+    SetLocked({"C:\\VtxCtl\\Old", "C:\\VtxCtl\\Keep"});
+    SetTrusted({"C:\\VtxCtl\\Gone.exe", "C:\\VtxCtl\\Kept.exe"});
+    const std::string file = m_scratch.Path() + "\\in.txt";
+    ASSERT_TRUE(WriteTextFile(file, "[locked]\r\nc:\\vtxctl\\KEEP\r\nC:\\VtxCtl\\New\r\n"
+                                    "[trusted]\r\nC:\\VtxCtl\\Kept.exe\r\nC:\\VtxCtl\\New.exe\r\n"));
+    std::vector<AuditEventSeen> events;
+    const ConsoleRun dry = Ctl({"import", "--replace", "in.txt", "--dry-run"}, events);
+    EXPECT_EQ(dry.dwExitCode, 0u) << dry.strErr;
+    EXPECT_EQ(dry.strOut, "+ locked C:\\VtxCtl\\New\r\n- locked C:\\VtxCtl\\Old\r\n"
+                          "+ trusted C:\\VtxCtl\\New.exe\r\n- trusted C:\\VtxCtl\\Gone.exe\r\n"
+                          "2 to add, 2 to remove, 0 refused; nothing changed (dry run)\r\n");
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Old", "C:\\VtxCtl\\Keep"}));
+    EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM), (Paths{"C:\\VtxCtl\\Gone.exe", "C:\\VtxCtl\\Kept.exe"}));
+    EXPECT_EQ(ListFiles(), "|");
+
+    const ConsoleRun run = Ctl({"import", "--replace", "in.txt"}, events);
+    EXPECT_EQ(run.dwExitCode, 0u) << run.strErr;
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Keep", "C:\\VtxCtl\\New"}));
+    EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM), (Paths{"C:\\VtxCtl\\Kept.exe", "C:\\VtxCtl\\New.exe"}));
+    EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Keep\r\nC:\\VtxCtl\\New\r\n|C:\\VtxCtl\\Kept.exe\r\nC:\\VtxCtl\\New.exe\r\n");
+    const WORD info = EVENTLOG_INFORMATION_TYPE;
+    EXPECT_EQ(events, (std::vector<AuditEventSeen>{
+                          {MSG_ENTRY_ADDED, info, {"C:\\VtxCtl\\New", "locked"}},
+                          {MSG_ENTRY_REMOVED, info, {"C:\\VtxCtl\\Old", "locked"}},
+                          {MSG_ENTRY_ADDED, info, {"C:\\VtxCtl\\New.exe", "trusted"}},
+                          {MSG_ENTRY_REMOVED, info, {"C:\\VtxCtl\\Gone.exe", "trusted"}},
+                          {MSG_LISTS_IMPORTED, info, {file, "2", "2", "0"}}}));
+
+    // An empty section empties its list; the list of no section stays as it is.
+    ASSERT_TRUE(WriteTextFile(file, "[trusted]\r\n"));
+    EXPECT_EQ(Ctl("import --replace in.txt").dwExitCode, 0u);
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Keep", "C:\\VtxCtl\\New"}));
+    EXPECT_TRUE(DriverList(IOCTL_TRUST_ENUM).empty());
+}
+
+// A refused line may stand for an entry the list holds: that list keeps everything.
+TEST_F(Vtxctl, ImportReplaceRemovesNothingFromAListWithARefusedLine)
+{
+    SetLocked({"C:\\VtxCtl\\Old"});
+    ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\in.txt", "[locked]\r\n%VtxCtlNoSuch%\\Old\r\nC:\\VtxCtl\\New\r\n"));
+    for (const char* dryRun : {" --dry-run", ""}) {
+        const ConsoleRun run = Ctl(std::string("import --replace in.txt") + dryRun);
+        EXPECT_EQ(run.dwExitCode, 1u) << dryRun;
+        EXPECT_EQ(run.strErr, "Unknown variable %VtxCtlNoSuch%: %VtxCtlNoSuch%\\Old\r\n"
+                              "Nothing removed from the locked list: a line of " + m_scratch.Path() +
+                              "\\in.txt for it was refused.\r\n") << dryRun;
+    }
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), (Paths{"C:\\VtxCtl\\Old", "C:\\VtxCtl\\New"}));
+}
+
+// Variables are the importing machine's; a line naming one it lacks is refused, the rest taken.
+TEST_F(Vtxctl, ImportExpandsEnvironmentVariablesAndRefusesAnUndefinedOne)
+{
+    char drive[MAX_PATH] = {};
+    ASSERT_GT(::GetEnvironmentVariableA("SystemDrive", drive, MAX_PATH), 0u);
+    ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\in.txt",
+                              "[locked]\r\n%SystemDrive%\\VtxCtl\\Data\r\n%VtxCtlNoSuch%\\Data\r\n"
+                              "[trusted]\r\n%systemdrive%\\VtxCtl\\T.exe\r\n"));
+    const ConsoleRun run = Ctl("import in.txt");
+    EXPECT_EQ(run.dwExitCode, 1u);
+    EXPECT_EQ(run.strErr, "Unknown variable %VtxCtlNoSuch%: %VtxCtlNoSuch%\\Data\r\n");
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{std::string(drive) + "\\VtxCtl\\Data"});
+    EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM), Paths{std::string(drive) + "\\VtxCtl\\T.exe"});
+}
+
 // The password file is the login's: the default password no longer opens once it holds another.
 TEST_F(Vtxctl, WrongPasswordShowsAndChangesNothing)
 {
     SetLocked({"C:\\VtxCtl\\Kept"});
     ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\in.txt", "[locked]\r\nC:\\VtxCtl\\New\r\n"));
-    for (const char* args : {"list locked", "lock C:\\VtxCtl\\New", "unlock C:\\VtxCtl\\Kept", "import in.txt",
-                             "export out.txt"}) {
-        const ConsoleRun run = Ctl(std::string(args) + " --password-stdin", "quimbly");
-        EXPECT_EQ(run.dwExitCode, 3u) << args;
-        EXPECT_EQ(run.strOut, "") << args;
-        EXPECT_EQ(run.strErr, "Wrong password.\r\n") << args;
-        EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{"C:\\VtxCtl\\Kept"}) << args;
-        EXPECT_EQ(ListFiles(), "|") << args;
-        EXPECT_FALSE(ReadWholeFile(m_scratch.Path() + "\\out.txt")) << args;
+    const std::vector<Paths> commands = {{"list", "locked"}, {"lock", "C:\\VtxCtl\\New"}, {"unlock", "C:\\VtxCtl\\Kept"},
+                                         {"import", "in.txt"}, {"export", "out.txt"}};
+    for (Paths args : commands) {
+        args.push_back("--password-stdin");
+        std::vector<AuditEventSeen> events;
+        const ConsoleRun run = Ctl(args, events, "quimbly");
+        EXPECT_EQ(run.dwExitCode, 3u) << args[0];
+        EXPECT_EQ(run.strOut, "") << args[0];
+        EXPECT_EQ(run.strErr, "Wrong password.\r\n") << args[0];
+        EXPECT_EQ(events, (std::vector<AuditEventSeen>{{MSG_CTL_WRONG_PASSWORD, EVENTLOG_WARNING_TYPE, {args[0]}}}));
+        EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{"C:\\VtxCtl\\Kept"}) << args[0];
+        EXPECT_EQ(ListFiles(), "|") << args[0];
+        EXPECT_FALSE(ReadWholeFile(m_scratch.Path() + "\\out.txt")) << args[0];
     }
 }
 

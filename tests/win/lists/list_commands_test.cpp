@@ -6,6 +6,7 @@
 #include "driver/core/protocol.h"
 #include "main_window_harness.h"
 #include "res/resource.h"
+#include "support/audit_events.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"
 
@@ -218,6 +219,34 @@ TEST(ClearList, EveryEntryGoesOneRequestEachInViewOrderAndNothingOnAnEmptyList)
                                                            {IOCTL_TRUST_REMOVE, "C:\\T0.exe"},
                                                            {IOCTL_TRUST_REMOVE, "C:\\T1.exe"},
                                                            {IOCTL_TRUST_REMOVE, "C:\\T0.exe"}}));
+}
+
+// Loading the lists at start is no change; each add, remove and clear of an entry is an event.
+TEST(AuditTrail, EachAddRemoveAndClearOfAnEntryIsAnEventWithItsPathAndList)
+{
+    InstallFolder install("vtxE-audit");
+    const std::string outside = install.Make("Private", true);
+    FakeDriver driver;
+    driver.m_locked = {"C:\\L0", "C:\\L1"};
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe"};
+    CAuditRecorder events;
+    ShellDialogPlayer shell({ChooseInBrowser(outside)});
+    CVeltrixDlg dlg(driver);
+    RunModal(dlg, [&](HWND hWnd) {
+        ClickButton(dlg, IDC_ADD_LOCKED);
+        SelectItems(Locked(hWnd), {0});
+        ClickButton(dlg, IDC_REMOVE_LOCKED);
+        ::SetFocus(Trusted(hWnd));
+        PressCtrlKey(dlg, 'L');
+        PressCtrlKey(dlg, 'L');
+        Close(hWnd);
+    });
+    const WORD info = EVENTLOG_INFORMATION_TYPE;
+    EXPECT_EQ(DetailsOf(events.m_events, "win_lists_commands.exe"),
+              (std::vector<AuditEventSeen>{{MSG_ENTRY_ADDED, info, {outside, "locked"}},
+                                           {MSG_ENTRY_REMOVED, info, {"C:\\L0", "locked"}},
+                                           {MSG_ENTRY_CLEARED, info, {"C:\\T0.exe", "trusted"}},
+                                           {MSG_ENTRY_CLEARED, info, {"C:\\T1.exe", "trusted"}}}));
 }
 
 TEST(ActiveList, RemoveOfTheTrustedListMakesItActiveForTheAccelerators)

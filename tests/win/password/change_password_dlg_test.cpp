@@ -7,6 +7,7 @@
 #include "password/login_dlg.h"
 #include "password_test_support.h"
 #include "res/resource.h"
+#include "support/audit_events.h"
 #include "support/modal.h"
 
 #include <string>
@@ -105,6 +106,7 @@ TEST_F(ChangePasswordDlgTest, DifferentTextsOnOkShowTheMismatchAndWriteNothing)
 TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFile)
 {
     WriteBytes(kPasswordFilePath, std::string(DigestOf("old")) + "\r\nsecond line\r\n" + std::string(300, 'x'));
+    CAuditRecorder events;
     ShownBoxes boxes;
     CChangePasswordDlg dlg;
     HWND dialog = nullptr;
@@ -127,6 +129,8 @@ TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFil
     EXPECT_EQ(shown[0].owner, dialog);
     // The next start's login reads the new password.
     EXPECT_EQ(CLoginDlg().m_strStoredDigest, DigestOf("n3w pass"));
+    EXPECT_EQ(DetailsOf(events.m_events, "win_password.exe"),
+              (std::vector<AuditEventSeen>{{MSG_PASSWORD_CHANGED, EVENTLOG_INFORMATION_TYPE, {}}}));
 }
 
 TEST_F(ChangePasswordDlgTest, TypingAndDeletingACharacterStoresTheEmptyPassword)
@@ -169,6 +173,7 @@ void ExpectSaveRefused()
 TEST_F(ChangePasswordDlgTest, SaveThatFailsIsReportedAndKeepsTheOldPassword)
 {
     const std::string old = std::string(DigestOf("old")) + "\r\n";
+    CAuditRecorder events;
     {
         SCOPED_TRACE("password file held open without delete sharing");
         WriteBytes(kPasswordFilePath, old);
@@ -195,6 +200,7 @@ TEST_F(ChangePasswordDlgTest, SaveThatFailsIsReportedAndKeepsTheOldPassword)
         ExpectSaveRefused();
         EXPECT_EQ(::GetFileAttributesA(".\\data"), INVALID_FILE_ATTRIBUTES);
     }
+    EXPECT_TRUE(events.m_events.empty()) << "no change, no event";
 }
 
 TEST_F(ChangePasswordDlgTest, ReadOnlyPasswordFileIsNotReplaced)

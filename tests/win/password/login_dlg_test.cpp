@@ -6,6 +6,7 @@
 #include "password/core/password_file.h"
 #include "password_test_support.h"
 #include "res/resource.h"
+#include "support/audit_events.h"
 #include "support/modal.h"
 
 #include <string>
@@ -129,6 +130,7 @@ TEST_F(LoginDlgTest, EmptyStoredPasswordEnablesOkOnlyAfterAChange)
 
 TEST_F(LoginDlgTest, FifthWrongEntryEndsTheDialogCancelled)
 {
+    CAuditRecorder events;
     ShownBoxes boxes;
     CLoginDlg dlg;
     HWND dialog = nullptr;
@@ -166,6 +168,8 @@ TEST_F(LoginDlgTest, FifthWrongEntryEndsTheDialogCancelled)
         EXPECT_EQ(box.icon, BoxIcon::Exclamation);
         EXPECT_EQ(box.owner, dialog);
     }
+    EXPECT_EQ(DetailsOf(events.m_events, "win_password.exe"),
+              (std::vector<AuditEventSeen>{{MSG_LOGIN_REFUSED, EVENTLOG_WARNING_TYPE, {}}}));
 }
 
 TEST_F(LoginDlgTest, CancelEndsAtOnceWithoutAMessage)

@@ -2,6 +2,7 @@
 // field, the list menu, the accelerator table, the system-menu strings, the icons, the link
 // cursor, the manifest and the version. The expected values are the program's own tables,
 // written out here as numbers so that a wrong id in resource.h cannot hide itself.
+#include "audit/veltrix_events.h"
 #include "resource_reader.h"
 #include "res/resource.h"
 
@@ -422,6 +423,44 @@ TEST_F(ResourcesOfVtx, ManifestBindsCommonControlsSixAndRequestsNoExecutionLevel
     ASSERT_TRUE(redirected);
     EXPECT_NE(assembly.find(L"Microsoft.Windows.Common-Controls"), std::wstring::npos) << ToAnsi(assembly);
     EXPECT_NE(assembly.find(L"version=\"6.0."), std::wstring::npos) << ToAnsi(assembly);
+}
+
+// The message table that Event Viewer reads through the source's EventMessageFile (vtx.exe):
+// each event's text with its strings in place, its number as the viewer shows it (the id's low
+// 16 bits) and its severity in the id's top bits.
+TEST_F(ResourcesOfVtx, EventMessagesReadBackWithTheirStringsInPlace)
+{
+    const struct {
+        DWORD id;
+        WORD number;
+        WORD severity;
+        const char* text;
+    } events[] = {
+        {MSG_ENTRY_ADDED, 1001, 1, "C:\\Data was added to the locked list."},
+        {MSG_ENTRY_REMOVED, 1002, 1, "C:\\Data was removed from the locked list."},
+        {MSG_ENTRY_CLEARED, 1003, 1, "C:\\Data was removed from the locked list, which was cleared."},
+        {MSG_LISTS_IMPORTED, 1004, 1,
+         "The protection lists were imported from C:\\Data: locked entries added, 5 removed, 6 refused."},
+        {MSG_PASSWORD_CHANGED, 1101, 1, "The Veltrix password was changed."},
+        {MSG_LOGIN_REFUSED, 1102, 2, "The Veltrix login ended after five wrong passwords."},
+        {MSG_CTL_WRONG_PASSWORD, 1103, 2, "vtxctl was given a wrong password; its command C:\\Data was not run."},
+        {MSG_SERVICE_NOT_STARTED, 1201, 3, "Veltrix could not start the driver's service veltrix and ended."},
+    };
+    ASSERT_FALSE(m_file.Find(RT_MESSAGETABLE, 1).empty());
+    const char* const strings[] = {"vtx.exe", "HOST\\admin", "C:\\Data", "locked", "5", "6"};
+    DWORD_PTR arguments[std::size(strings)];
+    for (size_t i = 0; i < std::size(strings); ++i)
+        arguments[i] = reinterpret_cast<DWORD_PTR>(strings[i]);
+    for (const auto& event : events) {
+        char text[512] = {};
+        const DWORD length = ::FormatMessageA(
+            FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, m_file.Module(), event.id,
+            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, reinterpret_cast<va_list*>(arguments));
+        EXPECT_EQ(std::string(text, length), std::string(event.text) + "\r\n\r\nProgram: vtx.exe\r\nUser: HOST\\admin\r\n")
+            << event.number;
+        EXPECT_EQ(event.id & 0xFFFF, event.number);
+        EXPECT_EQ(event.id >> 30, event.severity) << event.number;
+    }
 }
 
 TEST_F(ResourcesOfVtx, VersionIsTwoZeroZeroTwo)

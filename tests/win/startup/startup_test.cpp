@@ -5,6 +5,7 @@
 #include "startup_probe.h"
 
 #include "driver/core/service_name.h"
+#include "support/audit_events.h"
 #include "support/file_bytes.h"
 #include "support/service_probe.h"
 
@@ -175,6 +176,13 @@ TEST_F(VtxStartup, WithoutItsServiceTheProgramEndsWithoutAWindow)
     ASSERT_TRUE(StartFromWindowsFolder(vtx));
     ExpectEndsWithoutAWindow(vtx);
     EXPECT_FALSE(ServiceExists()) << "start-up created the service";
+
+    // The failure is in the audit trail, as Wine's trace shows the program's ReportEvent call.
+    char windowsDir[MAX_PATH] = "";
+    ::GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    const ConsoleRun traced = RunTracedConsoleProgram(VTX_EXE_FILE, {}, "", windowsDir, "-all,fixme+advapi,+eventlog");
+    EXPECT_EQ(DetailsOf(EventsInWineTrace(traced.strErr), "vtx.exe"),
+              (std::vector<AuditEventSeen>{{MSG_SERVICE_NOT_STARTED, EVENTLOG_ERROR_TYPE, {}}}));
 }
 
 TEST_F(VtxStartup, WithoutTheInstallFolderValueTheProgramEndsWithoutAWindow)

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/file_bytes.h"
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -71,7 +74,77 @@ std::string ReadFromStart(HANDLE hFile)
     return bytes;
 }
 
+// The Unix path of a Windows path, as Wine maps it.
+std::string UnixPath(const std::string& dosPath)
+{
+    using UnixFileName = char*(CDECL*)(const WCHAR*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(Widen(dosPath).c_str()) : nullptr;
+    const std::string path = unix ? unix : "";
+    if (unix)
+        ::HeapFree(::GetProcessHeap(), 0, unix);
+    return path;
+}
+
+std::string ReadAndDelete(const std::string& path)
+{
+    std::string bytes;
+    const HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (hFile != INVALID_HANDLE_VALUE) {
+        bytes = ReadFromStart(hFile);
+        ::CloseHandle(hFile);
+    }
+    return bytes;
+}
+
 }  // namespace
+
+ConsoleRun RunTracedConsoleProgram(const std::string& program, const std::vector<std::string>& args,
+                                   const std::string& input, const char* currentDir, const char* wineDebug)
+{
+    ConsoleRun run;
+    char folder[MAX_PATH];
+    char base[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    ::GetTempFileNameA(folder, "vtx", 0, base);
+    const std::string files[4] = {std::string(base) + ".in", std::string(base) + ".out", std::string(base) + ".err",
+                                  std::string(base) + ".rc"};
+    WriteWholeFile(files[0], input);
+    const auto quoted = [](const std::string& text) {
+        EXPECT_EQ(text.find_first_of("'\""), std::string::npos) << text << " cannot be passed";
+        return "'" + text + "'";
+    };
+    std::string script = "cd " + quoted(UnixPath(currentDir)) + " && WINEDEBUG=" + wineDebug + " " +
+                         quoted(VTX_WINE_RUN) + " " + quoted(program);
+    for (const std::string& arg : args)
+        script += " " + quoted(arg);
+    script += " <" + quoted(UnixPath(files[0])) + " >" + quoted(UnixPath(files[1])) + " 2>" +
+              quoted(UnixPath(files[2])) + "; echo $? >" + quoted(UnixPath(files[3]));
+    std::string commandLine = "Z:\\bin\\sh -c \"" + script + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Wine starts a Unix program without a handle to wait on: the file of its exit code says it ended.
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+    } else {
+        if (process.hThread)
+            ::CloseHandle(process.hThread);
+        if (process.hProcess)
+            ::CloseHandle(process.hProcess);
+        const bool ended = PollUntil([&] { return ReadWholeFile(files[3]).value_or("").find('\n') != std::string::npos; });
+        EXPECT_TRUE(ended) << "a console program did not end in time";
+    }
+    run.dwExitCode = std::strtoul(ReadAndDelete(files[3]).c_str(), nullptr, 10);
+    run.strOut = ReadAndDelete(files[1]);
+    run.strErr = ReadAndDelete(files[2]);
+    ReadAndDelete(files[0]);
+    ::DeleteFileA(base);
+    return run;
+}
 
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input, const char* currentDir,
                              DWORD dwMilliseconds)

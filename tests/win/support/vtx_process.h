@@ -56,6 +56,13 @@ ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string&
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input = "",
                              const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
 
+// A program of this build (a Unix path) run to its end from a Unix shell under Wine's trace
+// channels wineDebug, in currentDir (a Windows path): what Wine traces goes to the standard error
+// of the process itself only there (a child of a Windows process traces into its parent's).
+// The arguments are passed one by one, without a quote of their own.
+ConsoleRun RunTracedConsoleProgram(const std::string& program, const std::vector<std::string>& args,
+                                   const std::string& input, const char* currentDir, const char* wineDebug);
+
 // One running program. A process still running when the object goes is killed.
 class CVtxProcess {
 public:

@@ -1,0 +1,38 @@
+#include "ctl/core/json_output.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using nlohmann::json;
+
+// Stands for the code page's conversion: marks each path so the test sees it was applied.
+std::string MarkedUtf8(std::string_view ansi)
+{
+    return "<" + std::string(ansi) + ">";
+}
+
+TEST(CtlJson, StatusGivesEachListsCountOrNullWhereTheDriverIsUnreached)
+{
+    const json status = json::parse(StatusJson(
+        true, "C:\\App", {{"locked", 2, true}, {"trusted", std::nullopt, false}}, MarkedUtf8));
+    EXPECT_EQ(status["service"], "running");
+    EXPECT_EQ(status["installationFolder"], "<C:\\App>");
+    EXPECT_EQ(status["lists"]["locked"], (json{{"entries", 2}, {"complete", true}}));
+    EXPECT_TRUE(status["lists"]["trusted"]["entries"].is_null());
+    EXPECT_EQ(json::parse(StatusJson(false, "", {}, MarkedUtf8))["service"], "not running");
+}
+
+TEST(CtlJson, ListGivesTheEntriesInOrderAndWhetherItIsWhole)
+{
+    const std::string text = ListJson("trusted", {"C:\\B.exe", "C:\\A.exe"}, false, MarkedUtf8);
+    EXPECT_EQ(json::parse(text), (json{{"list", "trusted"}, {"complete", false},
+                                       {"entries", {"<C:\\B.exe>", "<C:\\A.exe>"}}}));
+    // A conversion that yields no UTF-8 still gives a document, never an exception.
+    const auto broken = [](std::string_view) { return std::string("\xff"); };
+    EXPECT_NO_THROW(json::parse(ListJson("locked", {"x"}, true, broken)));
+}
+
+}  // namespace
