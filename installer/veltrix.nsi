@@ -36,6 +36,7 @@ ManifestSupportedOS all
 
 !define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\veltrix"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"
+!define EVENTLOG_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltrix"
 !define DRIVER_FILE "$SYSDIR\drivers\veltrix.sys"
 !define EXIT_RUNNING 2
 !define EXIT_FAILED 3
@@ -331,8 +332,10 @@ Section "Veltrix"
     !insertmacro Fail "The installation folder could not be recorded for the service."
   ${EndIf}
 
-  ; Event log: the place where the setup registers Veltrix as an event source (and
-  ; the uninstaller's section "Veltrix" removes it again).
+  ; Veltrix as a source of the Application log: Event Viewer reads the events' texts from the
+  ; message table in vtx.exe. Information, warning and error events (7).
+  WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\vtx.exe"
+  WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
 
   DetailPrint "Starting the Veltrix service"
   !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStart $0
@@ -398,8 +401,7 @@ Section "un.Veltrix"
   ; The file of a driver that has not unloaded yet goes at the next start.
   Delete /REBOOTOK "${DRIVER_FILE}"
 
-  ; Event log: the place where the uninstaller removes the event source that the setup
-  ; registered.
+  DeleteRegKey HKLM "${EVENTLOG_KEY}"
 
   Delete "$INSTDIR\vtx.exe"
   Delete "$INSTDIR\vtxctl.exe"

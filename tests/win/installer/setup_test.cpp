@@ -22,6 +22,7 @@ const char kDefaultDir[] = "C:\\Program Files\\Veltrix";
 const char kSpacedDir[] = "C:\\Program Files\\My Tools\\Veltrix";
 const char kScratch[] = "C:\\SetupTest";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrix";
+const char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Veltrix";
 const char* const kProgramFiles[] = {"vtx.exe", "vtxctl.exe", "vtxlib32.dll", "VeltrixHelp.chm",
                                      "unins000.exe"};
 const char* const kDataFiles[] = {"filter.txt", "TrustedPs.txt", "password.txt"};
@@ -70,32 +71,32 @@ DWORD RunUninstallerCopy(const std::string& copy, const std::string& installDir)
         .dwExitCode;
 }
 
-std::string UninstallText(const char* name)
+std::string MachineText(const char* key, const char* name)
 {
     char value[1024] = "";
     DWORD size = sizeof value;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
         ERROR_SUCCESS)
         return "(missing)";
     return value;
 }
 
-DWORD UninstallNumber(const char* name)
+DWORD MachineNumber(const char* key, const char* name)
 {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
         ERROR_SUCCESS)
         return 0xFFFFFFFF;
     return value;
 }
 
-bool UninstallEntryExists()
+bool MachineKeyExists(const char* key)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
-    ::RegCloseKey(key);
+    ::RegCloseKey(opened);
     return true;
 }
 
@@ -153,19 +154,22 @@ void ExpectInstalled(const std::string& installDir)
     EXPECT_TRUE(Exists(ShortcutFile()));
 
     const std::string uninstaller = "\"" + installDir + "\\unins000.exe\"";
-    EXPECT_EQ(UninstallText("DisplayName"), "Veltrix");
-    EXPECT_EQ(UninstallText("DisplayVersion"), VTX_VERSION);
-    EXPECT_EQ(UninstallText("Publisher"), "the Veltrix developers");
-    EXPECT_EQ(UninstallText("DisplayIcon"), installDir + "\\vtx.exe,0");
-    EXPECT_EQ(UninstallText("InstallLocation"), installDir);
-    EXPECT_EQ(UninstallText("UninstallString"), uninstaller);
-    EXPECT_EQ(UninstallText("QuietUninstallString"), uninstaller + " /S");
+    EXPECT_EQ(MachineText(kUninstallKey, "DisplayName"), "Veltrix");
+    EXPECT_EQ(MachineText(kUninstallKey, "DisplayVersion"), VTX_VERSION);
+    EXPECT_EQ(MachineText(kUninstallKey, "Publisher"), "the Veltrix developers");
+    EXPECT_EQ(MachineText(kUninstallKey, "DisplayIcon"), installDir + "\\vtx.exe,0");
+    EXPECT_EQ(MachineText(kUninstallKey, "InstallLocation"), installDir);
+    EXPECT_EQ(MachineText(kUninstallKey, "UninstallString"), uninstaller);
+    EXPECT_EQ(MachineText(kUninstallKey, "QuietUninstallString"), uninstaller + " /S");
     // Kilobytes: the four program files and the uninstaller come to several hundred.
-    const DWORD size = UninstallNumber("EstimatedSize");
+    const DWORD size = MachineNumber(kUninstallKey, "EstimatedSize");
     EXPECT_GT(size, 200u);
     EXPECT_LT(size, 10000u);
-    EXPECT_EQ(UninstallNumber("NoModify"), 1u);
-    EXPECT_EQ(UninstallNumber("NoRepair"), 1u);
+    EXPECT_EQ(MachineNumber(kUninstallKey, "NoModify"), 1u);
+    EXPECT_EQ(MachineNumber(kUninstallKey, "NoRepair"), 1u);
+    // Veltrix as an event source: Event Viewer reads the texts from vtx.exe's message table.
+    EXPECT_EQ(MachineText(kEventSourceKey, "EventMessageFile"), installDir + "\\vtx.exe");
+    EXPECT_EQ(MachineNumber(kEventSourceKey, "TypesSupported"), 7u);
 }
 
 // Nothing of the installation left but data\, which holds what it held.
@@ -176,7 +180,8 @@ void ExpectRemoved(const std::string& installDir, const DataSnapshot& data)
         EXPECT_FALSE(Exists(installDir + "\\" + name)) << name;
     EXPECT_FALSE(Exists(DriverFile()));
     EXPECT_FALSE(Exists(ShortcutFile()));
-    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(MachineKeyExists(kUninstallKey));
+    EXPECT_FALSE(MachineKeyExists(kEventSourceKey));
     EXPECT_EQ(ReadData(installDir), data);
 }
 
@@ -331,7 +336,7 @@ TEST_F(Setup, FailureHalfWayIsUndoneAndReported)
     EXPECT_FALSE(Exists(kDefaultDir));
     EXPECT_FALSE(Exists(DriverFile()));
     EXPECT_FALSE(Exists(ShortcutFile()));
-    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(MachineKeyExists(kUninstallKey));
 }
 
 TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
