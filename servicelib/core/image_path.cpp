@@ -41,7 +41,9 @@ bool FormatDriverImagePath(std::string_view systemDir, std::string_view windowsD
     const std::string_view folder = RelativeToWindowsFolder(systemDir, windowsDir);
     const std::string_view parts[] = {folder, "\\Drivers\\", serviceName, ".sys"};
     std::size_t length = 0;
-    for (const std::string_view part : parts) {
+    for (std::string_view part : parts) {
+        // Each part is a C string to the callers: a NUL ends it, as it would have ended a %s.
+        part = part.substr(0, part.find('\0'));
         if (part.size() >= sizeof imagePath - length) {
             imagePath[0] = '\0';
             return false;
