@@ -2,6 +2,7 @@
 
 #include "app/veltrix_dlg.h"
 #include "audit/audit_trail.h"
+#include "driver/core/instance_names.h"
 #include "driver/install_dir_key.h"
 #include "driver/service_manager.h"
 #include "driver/service_routines.h"
@@ -11,7 +12,8 @@
 
 // Constructed in this order before InitInstance runs, destroyed in reverse order at exit.
 CVeltrixApp theApp;
-CMutex g_instanceMutex(FALSE, "Veltrix");
+CMutex g_instanceMutex(FALSE, kInstanceMutexNames[0]);
+CMutex g_globalInstanceMutex(FALSE, kInstanceMutexNames[1]);
 CString g_strInstallDir;
 UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
@@ -58,7 +60,7 @@ BOOL CVeltrixApp::InitInstance()
         return FALSE;
     }
 
-    if (!g_instanceMutex.Lock(1)) {
+    if (!g_instanceMutex.Lock(1) || !g_globalInstanceMutex.Lock(1)) {
         ::MessageBoxA(nullptr, "Can't run multiple Veltrix instance!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }

@@ -18,5 +18,7 @@ public:
 
 extern CVeltrixApp theApp;
 extern CMutex g_instanceMutex;
+// The same guard under its name for all sessions.
+extern CMutex g_globalInstanceMutex;
 // The installation folder from the registry; the current directory from start-up on.
 extern CString g_strInstallDir;

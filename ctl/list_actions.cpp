@@ -1,12 +1,14 @@
 #include "ctl/list_actions.h"
 
 #include "audit/audit_trail.h"
+#include "ctl/console_signals.h"
 #include "ctl/core/change_plan.h"
 #include "ctl/core/command_line.h"
 #include "ctl/core/json_output.h"
 #include "ctl/core/transfer_file.h"
 #include "ctl/core/variables.h"
 #include "driver/core/protocol.h"
+#include "driver/core/service_name.h"
 #include "driver/device_channel.h"
 #include "driver/service_manager.h"
 #include "framework/file_replace.h"
@@ -80,6 +82,9 @@ public:
     {
         const CListDescription& desc = model.Description();
         for (const ListChange& change : plan) {
+            // The console is closing: what was sent is written, nothing more is sent.
+            if (g_changeGuard.MustStop())
+                return;
             switch (change.kind) {
             case ListChange::Listed:
                 Record(desc, change.given, CtlResult::Unchanged);
@@ -205,13 +210,19 @@ std::vector<ListChange> PlanImport(const CListModel& model, const std::vector<st
     return plan;
 }
 
-// Only a changed list's file is written: the others keep what they hold.
-bool SaveIfChanged(const CListModel& model)
+// The list's file written from the model, for SYSTEM and Administrators only.
+bool Save(const CListModel& model)
 {
-    if (!model.IsChanged() || ReplaceFileContent(model.Description().pszFile, model.FileContent()))
+    if (ReplaceFileContent(model.Description().pszFile, model.FileContent(), FileAccess::AdministratorsOnly))
         return true;
     std::fprintf(stderr, "%s\n", model.Description().pszSaveFailure);
     return false;
+}
+
+// Only a changed list's file is written: the others keep what they hold.
+bool SaveIfChanged(const CListModel& model)
+{
+    return !model.IsChanged() || Save(model);
 }
 
 int Change(const CtlCommand& command, const std::vector<std::string>& paths, bool add)
@@ -245,16 +256,29 @@ std::optional<std::string> ReadWholeFile(const std::string& file)
 
 }  // namespace
 
+bool SaveListFiles()
+{
+    bool allSaved = true;
+    for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
+        CListModel model(*list, MachinePathFacts());
+        allSaved = LoadWhole(model) && Save(model) && allSaved;
+    }
+    return allSaved;
+}
+
 int ShowStatus(const char* installDir, bool json)
 {
-    CServiceManager manager;
+    // Query access only, which any user has: the state is there to be seen without elevation.
+    const CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const CServiceHandle service(manager ? ::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_QUERY_STATUS)
+                                         : nullptr);
     SERVICE_STATUS status{};
-    const bool running = manager.OpenManager() && manager.OpenDriverService() &&
-                         ::QueryServiceStatus(manager.GetDriverService(), &status) &&
+    const bool running = service && ::QueryServiceStatus(service.Get(), &status) &&
                          status.dwCurrentState == SERVICE_RUNNING;
     std::vector<CtlListCount> counts;
     for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
-        CDeviceEnumeration channel;
+        // Shared, so that a look never makes a running window's or script's request fail.
+        CDeviceEnumeration channel(FILE_SHARE_READ | FILE_SHARE_WRITE);
         CtlListCount& count = counts.emplace_back(CtlListCount{list->pszName, std::nullopt, false});
         if (!channel.IsOpen())
             continue;

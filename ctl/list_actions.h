@@ -19,6 +19,8 @@ int PrintList(bool trusted, bool json);
 // send, write and record nothing; with --json they print each path's result as one JSON document.
 int AddPaths(const CtlCommand& command, const std::vector<std::string>& paths);
 int RemovePaths(const CtlCommand& command, const std::vector<std::string>& paths);
+// Writes both list files from the driver's lists; false, each reported, when one was not written.
+bool SaveListFiles();
 // Both lists to the file.
 int ExportLists(const std::string& file);
 // What the file lists and the lists lack back to the driver (the whole file read, or nothing

@@ -1,20 +1,28 @@
 // vtxctl: the protection lists from the command line, for administrators and scripts. It runs
 // in the installation folder, behind the same password and the same named mutex as vtx.exe.
 #include "audit/audit_trail.h"
+#include "ctl/console_signals.h"
 #include "ctl/core/command_line.h"
 #include "ctl/list_actions.h"
+#include "driver/core/instance_names.h"
 #include "driver/device_channel.h"
 #include "driver/install_dir_key.h"
-#include "lists/admission.h"
+#include "framework/codepage.h"
 #include "framework/handle.h"
 #include "framework/mutex.h"
+#include "lists/admission.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
+#include "password/password_store.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,15 +46,31 @@ const char kHelp[] =
     "\n"
     "--dry-run: what lock, unlock, trust, untrust or import would change; nothing changes.\n"
     "--json (all but export): one JSON document, in UTF-8. -q, --quiet: errors only.\n"
-    "Every command but status asks for the Veltrix password; --password-stdin reads it\n"
-    "from the first line of standard input. After a change the list's file is written.\n"
+    "Every command but status needs administrative rights and asks for the Veltrix\n"
+    "password; --password-stdin reads it from the first line of standard input, in the\n"
+    "ANSI code page. After a change the list's file is written.\n"
     "No command but status runs while Veltrix (vtx.exe) is open.\n"
     "\n"
     "Exit codes: 0 done, 1 something refused or failed (each is reported), 2 usage,\n"
     "3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached.\n";
 
-// The arguments in the ANSI code page. A character the code page lacks becomes '?', which no
-// path holds: such a path is refused, never sent.
+// One argument in the ANSI code page. A character the code page cannot hold as itself becomes
+// '?', which no path holds: such a path is refused, never sent as another one.
+std::string AnsiArgument(const std::wstring& wide)
+{
+    const UINT codePage = ::GetACP();
+    if (const auto whole = WideToCodePage(codePage, wide.c_str()))
+        return *whole;
+    std::string arg;
+    for (size_t i = 0; i < wide.size();) {
+        const size_t units = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]) ? 2 : 1;
+        const std::wstring character = wide.substr(i, units);
+        arg += WideToCodePage(codePage, character.c_str()).value_or("?");
+        i += units;
+    }
+    return arg;
+}
+
 std::vector<std::string> AnsiArguments()
 {
     std::vector<std::string> args;
@@ -54,81 +78,75 @@ std::vector<std::string> AnsiArguments()
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!wide)
         return args;
-    for (int i = 1; i < count; ++i) {
-        const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, "?", nullptr);
-        std::string arg(size > 0 ? size : 1, '\0');
-        if (size > 0)
-            ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, arg.data(), size, "?", nullptr);
-        arg.resize(arg.size() - 1);
-        args.push_back(arg);
-    }
+    for (int i = 1; i < count; ++i)
+        args.push_back(AnsiArgument(wide[i]));
     ::LocalFree(wide);
     return args;
 }
 
-// One line of standard input, without its line end. From the console, unechoed after a prompt.
+// The password typed at the console: read in UTF-16 (a byte read would give the console's OEM
+// code page) and converted as the window's edit control gives its text, so that both digest the
+// same bytes. Unechoed, after a prompt.
+std::string ReadConsolePassword(HANDLE input, DWORD mode)
+{
+    std::fputs("Password: ", stderr);
+    ::SetConsoleMode(input, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~ENABLE_ECHO_INPUT);
+    std::wstring line;
+    WCHAR buffer[256];
+    DWORD read = 0;
+    while (line.find(L'\n') == std::wstring::npos && ::ReadConsoleW(input, buffer, 256, &read, nullptr) && read > 0)
+        line.append(buffer, read);
+    ::SetConsoleMode(input, mode);
+    std::fputs("\n", stderr);
+    line = line.substr(0, line.find(L'\n'));
+    if (!line.empty() && line.back() == L'\r')
+        line.pop_back();
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string password(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), password.data(), size,
+                              nullptr, nullptr);
+    return password;
+}
+
+// The password: typed at the console, or the first line of standard input as ANSI bytes. Only
+// the line end goes; every other byte, blanks too, is the password's.
 std::string ReadPassword(bool fromStdin)
 {
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
-    const bool console = !fromStdin && ::GetConsoleMode(input, &mode);
-    if (console) {
-        std::fputs("Password: ", stderr);
-        ::SetConsoleMode(input, mode & ~ENABLE_ECHO_INPUT);
-    }
+    if (!fromStdin && ::GetConsoleMode(input, &mode))
+        return ReadConsolePassword(input, mode);
+    _setmode(_fileno(stdin), _O_BINARY);
     std::string line;
     for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar())
         line += static_cast<char>(c);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    if (console) {
-        ::SetConsoleMode(input, mode);
-        std::fputs("\n", stderr);
-    }
     return line;
 }
 
-// As the login compares: the digest of what was typed against the password file's.
-bool IsPasswordRight(const std::string& password)
+// An administrator's token with the Administrators group in force (elevated, under UAC).
+bool RunsAsAdministrator()
 {
-    return MD5HexDigest(password.c_str(), static_cast<uint32_t>(password.size())) ==
-           ReadStoredDigest(kPasswordFilePath);
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    &admins))
+        return false;
+    BOOL member = FALSE;
+    const bool checked = ::CheckTokenMembership(nullptr, admins, &member);
+    ::FreeSid(admins);
+    return checked && member;
 }
 
-int Run(const CtlCommand& command)
+// A wrong password costs two seconds, the mutex held meanwhile, so that a script cannot try
+// passwords at speed.
+constexpr DWORD kWrongPasswordDelay = 2000;
+
+int RunAction(const CtlCommand& command, const std::vector<std::string>& operands)
 {
-    if (command.action == CtlAction::Help) {
-        std::fputs(kHelp, stdout);
-        return kCtlDone;
-    }
-    // Held to the end: vtx.exe refuses to start meanwhile, as vtxctl refuses while it runs.
-    CMutex instance(FALSE, "Veltrix");
-    if (command.action != CtlAction::Status && !instance.Lock(1)) {
-        std::fputs("Veltrix is running; close it first.\n", stderr);
-        return kCtlRunning;
-    }
-    // Paths and files given relative to where vtxctl was started.
-    std::vector<std::string> operands;
-    for (const std::string& operand : command.operands)
-        operands.push_back(MachinePathFacts().FullPath(operand));
-
-    const std::string installDir = ReadServiceInstallDir().value_or("");
-    if (installDir.empty() || !::SetCurrentDirectoryA(installDir.c_str())) {
-        std::fputs("Can't find the installation folder (vtxapp of the service veltrix).\n", stderr);
-        return kCtlFailed;
-    }
-    if (command.action == CtlAction::Status)
-        return ShowStatus(installDir.c_str(), command.json);
-
-    if (!IsPasswordRight(ReadPassword(command.passwordFromStdin))) {
-        std::fputs("Wrong password.\n", stderr);
-        WriteAuditEvent(MSG_CTL_WRONG_PASSWORD, {command.verb});
-        return kCtlWrongPassword;
-    }
-    if (!CDeviceEnumeration().IsOpen()) {
-        std::fputs("The driver cannot be reached.\n", stderr);
-        return kCtlNoDriver;
-    }
     switch (command.action) {
     case CtlAction::List:
         return PrintList(command.trusted, command.json);
@@ -145,6 +163,72 @@ int Run(const CtlCommand& command)
     }
 }
 
+// Runs a command that reads or changes the lists: single instance, password, driver.
+int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operands)
+{
+    // Held to the end: vtx.exe refuses to start meanwhile, as vtxctl refuses while it runs.
+    // Either name held elsewhere (or one that cannot be opened here, another user's) refuses.
+    CMutex instance(FALSE, kInstanceMutexNames[0]);
+    CMutex globalInstance(FALSE, kInstanceMutexNames[1]);
+    if (!instance.Lock(1) || !globalInstance.Lock(1)) {
+        std::fputs("Veltrix is running; close it first.\n", stderr);
+        return kCtlRunning;
+    }
+    const std::optional<CString> stored = ReadStoredDigest(kPasswordFilePath);
+    if (!stored) {
+        std::fputs("Can't read data\\password.txt\n", stderr);
+        return kCtlWrongPassword;
+    }
+    const std::string password = ReadPassword(command.passwordFromStdin);
+    if (MD5HexDigest(password.c_str(), static_cast<uint32_t>(password.size())) != *stored) {
+        std::fputs("Wrong password.\n", stderr);
+        WriteAuditEvent(MSG_CTL_WRONG_PASSWORD, {command.verb});
+        ::Sleep(kWrongPasswordDelay);
+        return kCtlWrongPassword;
+    }
+    if (!CDeviceEnumeration().IsOpen()) {
+        std::fputs("The driver cannot be reached.\n", stderr);
+        return kCtlNoDriver;
+    }
+    // An earlier run that ended holding the mutex may have changed the driver and not written
+    // the files: they are brought up to the driver before anything else.
+    const bool abandoned = instance.WasAbandoned() || globalInstance.WasAbandoned();
+    const bool changes = abandoned || command.action == CtlAction::Add || command.action == CtlAction::Remove ||
+                         command.action == CtlAction::Import;
+    if (changes && !g_changeGuard.Begin())
+        return kCtlFailed;
+    const int saved = abandoned && !SaveListFiles() ? kCtlFailed : kCtlDone;
+    const int code = std::max(saved, RunAction(command, operands));
+    if (changes)
+        g_changeGuard.Finish();
+    return code;
+}
+
+int Run(const CtlCommand& command)
+{
+    if (command.action == CtlAction::Help) {
+        std::fputs(kHelp, stdout);
+        return kCtlDone;
+    }
+    if (command.action != CtlAction::Status && !RunsAsAdministrator()) {
+        std::fputs("vtxctl needs administrative rights\n", stderr);
+        return kCtlFailed;
+    }
+    // Paths and files given relative to where vtxctl was started.
+    std::vector<std::string> operands;
+    for (const std::string& operand : command.operands)
+        operands.push_back(MachinePathFacts().FullPath(operand));
+
+    const std::string installDir = ReadServiceInstallDir().value_or("");
+    if (installDir.empty() || !::SetCurrentDirectoryA(installDir.c_str())) {
+        std::fputs("Can't find the installation folder (vtxapp of the service veltrix).\n", stderr);
+        return kCtlFailed;
+    }
+    if (command.action == CtlAction::Status)
+        return ShowStatus(installDir.c_str(), command.json);
+    return RunGuarded(command, operands);
+}
+
 }  // namespace
 
 int main()
@@ -157,10 +241,15 @@ int main()
     // Errors only: whatever would go to standard output goes nowhere.
     if (command.quiet && !std::freopen("NUL", "w", stdout))
         return kCtlFailed;
+    InstallConsoleSignalHandler();
     // Shortcuts are read through the shell's COM objects.
     const bool com = SUCCEEDED(::CoInitialize(nullptr));
-    const int code = Run(command);
-    std::fflush(stdout);
+    int code = Run(command);
+    // Output that did not arrive (a closed pipe, a full disk) is a failure like any other.
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && code == kCtlDone) {
+        std::fputs("Can't write to standard output.\n", stderr);
+        code = kCtlFailed;
+    }
     if (com)
         ::CoUninitialize();
     return code;

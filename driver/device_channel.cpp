@@ -1,12 +1,13 @@
 #include "driver/device_channel.h"
 
 #include "driver/core/protocol.h"
+#include "framework/codepage.h"
 
 static_assert(sizeof(WCHAR) == sizeof(uint16_t), "the record's names are UTF-16 code units");
 
-HANDLE OpenVeltrixDevice()
+HANDLE OpenVeltrixDevice(DWORD share)
 {
-    return ::CreateFileA(VTX_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    return ::CreateFileA(VTX_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -27,7 +28,7 @@ BOOL SendPathRequest(const char* path, DWORD code)
                              &returned, nullptr);
 }
 
-CDeviceEnumeration::CDeviceEnumeration() : m_device(OpenVeltrixDevice()) {}
+CDeviceEnumeration::CDeviceEnumeration(DWORD share) : m_device(OpenVeltrixDevice(share)) {}
 
 bool CDeviceEnumeration::Request(uint32_t code, LIST_ENUM_RECORD& record)
 {
@@ -43,10 +44,10 @@ int CDeviceEnumeration::ToAnsi(const uint16_t* units, uint32_t count, char* out,
 {
     // An explicit count: exactly NameLength units, a NUL the driver counted among them. A name
     // that does not fit fails whole rather than being cut, possibly inside a double-byte
-    // character.
-    const int written =
-        ::WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, reinterpret_cast<const WCHAR*>(units),
-                              static_cast<int>(count), out, capacity, nullptr, nullptr);
+    // character. Nor are decomposed characters composed: the file system takes the name as its
+    // units, so a composed spelling would be another path.
+    const int written = WideToCodePage(::GetACP(), reinterpret_cast<const WCHAR*>(units), static_cast<int>(count),
+                                       out, capacity);
     return written > 0 ? written : -1;
 }
 

@@ -9,8 +9,9 @@
 
 #include <memory>
 
-// Opens the device as every use of the channel does: read and write, no sharing, synchronous.
-HANDLE OpenVeltrixDevice();
+// Opens the device as every use of the channel does: read and write, synchronous, and by
+// default no sharing.
+HANDLE OpenVeltrixDevice(DWORD share = 0);
 
 // Sends one path to the driver with a single-path code (IOCTL_LOCK_ADD, IOCTL_LOCK_REMOVE,
 // IOCTL_TRUST_ADD, IOCTL_TRUST_REMOVE). Non-zero when the device was opened and the driver
@@ -21,7 +22,7 @@ BOOL SendPathRequest(const char* path, DWORD code);
 // The enumeration exchange over the real device, opened when constructed and closed when it goes.
 class CDeviceEnumeration : public IEnumerationChannel {
 public:
-    CDeviceEnumeration();
+    explicit CDeviceEnumeration(DWORD share = 0);
 
     // FALSE when the device could not be opened (no driver): every request then fails.
     BOOL IsOpen() const { return static_cast<bool>(m_device); }

@@ -2,6 +2,9 @@
 
 #include "framework/handle.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 namespace {
 
 // The folder part of path, "." for a bare file name.
@@ -14,12 +17,50 @@ std::string FolderOf(const char* path)
     return separator == 0 ? text.substr(0, 1) : text.substr(0, separator);
 }
 
-// Writes content into the empty file at path and flushes it to the disk.
-BOOL WriteWholeFile(const char* path, const std::string& content)
+// SYSTEM and Administrators with full control, nothing else; protected, so that nothing the
+// folder holds is inherited. Set on a file by its handle or by its name.
+class CAdministratorsOnlyAcl {
+public:
+    CAdministratorsOnlyAcl()
+    {
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;SY)(A;;FA;;;BA)", SDDL_REVISION_1,
+                                                                  &m_descriptor, nullptr) ||
+            !::GetSecurityDescriptorDacl(m_descriptor, &present, &m_acl, &defaulted) || !present)
+            m_acl = nullptr;
+    }
+    ~CAdministratorsOnlyAcl() { ::LocalFree(m_descriptor); }
+    CAdministratorsOnlyAcl(const CAdministratorsOnlyAcl&) = delete;
+    CAdministratorsOnlyAcl& operator=(const CAdministratorsOnlyAcl&) = delete;
+
+    BOOL SetOn(HANDLE file) const
+    {
+        return m_acl && ::SetSecurityInfo(file, SE_FILE_OBJECT, kInformation, nullptr, nullptr, m_acl, nullptr) ==
+                            ERROR_SUCCESS;
+    }
+    BOOL SetOn(const char* path) const
+    {
+        return m_acl && ::SetNamedSecurityInfoA(const_cast<char*>(path), SE_FILE_OBJECT, kInformation, nullptr,
+                                                nullptr, m_acl, nullptr) == ERROR_SUCCESS;
+    }
+
+private:
+    static constexpr SECURITY_INFORMATION kInformation =
+        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
+    PACL m_acl = nullptr;
+};
+
+// Writes content into the empty file at path and flushes it to the disk; with access
+// AdministratorsOnly, the file's access list is set before any byte reaches it.
+BOOL WriteWholeFile(const char* path, const std::string& content, FileAccess access)
 {
-    CHandle file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+    CHandle file(::CreateFileA(path, GENERIC_WRITE | WRITE_DAC, 0, nullptr, TRUNCATE_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
+        return FALSE;
+    if (access == FileAccess::AdministratorsOnly && !CAdministratorsOnlyAcl().SetOn(file.Get()))
         return FALSE;
     DWORD written = 0;
     BOOL complete = content.empty() ||
@@ -51,17 +92,28 @@ BOOL PutInPlace(const char* temporary, const char* path)
 {
     if (::ReplaceFileA(path, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return TRUE;
-    const DWORD error = ::GetLastError();
-    // Without a backup name this failure leaves the old file gone and the new content under the
-    // temporary name: moving it is all that is left to do.
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
-        return ::MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH);
-    return FALSE;
+    return RecoverFailedReplace(::GetLastError(), temporary, path);
 }
 
 }  // namespace
 
-BOOL ReplaceFileContent(const char* path, const std::string& content)
+BOOL RecoverFailedReplace(DWORD error, const char* temporary, const char* path)
+{
+    // Without a backup name these failures leave the old file gone (1177: still there, under a
+    // name of ReplaceFile's own) and the new content under the temporary name: moving it is all
+    // that is left to do. Deleting the temporary file instead would lose the list.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+        error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        return ::MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH);
+    return FALSE;
+}
+
+BOOL SetAdministratorsOnlyAccess(const char* path)
+{
+    return CAdministratorsOnlyAcl().SetOn(path);
+}
+
+BOOL ReplaceFileContent(const char* path, const std::string& content, FileAccess access)
 {
     // A read-only file is one the user does not want written. Windows refuses to replace it,
     // Wine does not: look first, so that both keep it.
@@ -75,7 +127,9 @@ BOOL ReplaceFileContent(const char* path, const std::string& content)
     char temporary[MAX_PATH];
     if (!::GetTempFileNameA(FolderOf(path).c_str(), "vtx", 0, temporary))
         return FALSE;
-    if (WriteWholeFile(temporary, content) &&
+    // ReplaceFile gives the new file the old one's access list: the old file is protected first.
+    if (WriteWholeFile(temporary, content, access) &&
+        (!exists || access != FileAccess::AdministratorsOnly || SetAdministratorsOnlyAccess(path)) &&
         (!exists || !(attributes & kKeptAttributes) ||
          ::SetFileAttributesA(temporary, attributes & kKeptAttributes)) &&
         PutInPlace(temporary, path))

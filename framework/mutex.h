@@ -9,11 +9,21 @@ public:
 
     // TRUE when the mutex is ours. A mutex left by an ended owner (abandoned) is ours too: an
     // owner that never releases it always leaves it that way.
+    // A mutex that could be neither created nor opened (one of another user, whose access list
+    // keeps this one out) is never ours.
     BOOL Lock(DWORD dwTimeout)
     {
         const DWORD result = ::WaitForSingleObject(m_hObject.Get(), dwTimeout);
+        m_bAbandoned = result == WAIT_ABANDONED;
         return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }
 
+    // Whether the last Lock took the mutex from an owner that ended holding it: whatever that
+    // owner was doing may be left half done.
+    BOOL WasAbandoned() const { return m_bAbandoned; }
+
     CHandle m_hObject;
+
+private:
+    BOOL m_bAbandoned = FALSE;
 };

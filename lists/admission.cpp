@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/codepage.h"
 #include "framework/comptr.h"
 
 namespace {
@@ -79,7 +80,7 @@ BOOL IsInProgramFolder(const char* path)
     return DecideInProgramFolder(path, CurrentDirectory().c_str(), kSystemCodePage);
 }
 
-HRESULT ResolveShortcut(const char* path, char* out)
+HRESULT ResolveShortcut(const char* path, char* out, DWORD resolveFlags)
 {
     out[0] = '\0';
 
@@ -95,24 +96,32 @@ HRESULT ResolveShortcut(const char* path, char* out)
 
     // A path that does not fit would leave the wide buffer without its terminator.
     WCHAR widePath[MAX_PATH];
-    if (!::MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH))
+    if (!::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, widePath, MAX_PATH))
         return HRESULT_FROM_WIN32(::GetLastError());
 
     hr = file->Load(widePath, STGM_READ);
     if (FAILED(hr))
         return hr;
-    hr = link->Resolve(nullptr, SLR_UPDATE);
+    hr = link->Resolve(nullptr, resolveFlags);
     if (FAILED(hr))
         return hr;
-    // The raw path keeps the stored text; only %SystemRoot% is expanded below.
-    char target[MAX_PATH] = "";
-    WIN32_FIND_DATAA findData{};
-    hr = link->GetPath(target, MAX_PATH, &findData, SLGP_RAWPATH);
+    // The raw path keeps the stored text; only %SystemRoot% is expanded below. It is read in
+    // UTF-16: the ANSI form would give a character the code page lacks as a look-alike or "?".
+    CComPtr<IShellLinkW> wideLink;
+    hr = link.QueryInterface(IID_IShellLinkW, wideLink);
+    if (FAILED(hr))
+        return hr;
+    WCHAR wideTarget[MAX_PATH] = L"";
+    WIN32_FIND_DATAW findData{};
+    hr = wideLink->GetPath(wideTarget, MAX_PATH, &findData, SLGP_RAWPATH);
     if (FAILED(hr))
         return hr;
     // A link to something that is not a file (S_FALSE) has no target to report.
-    if (hr != S_OK || target[0] == '\0')
+    if (hr != S_OK || wideTarget[0] == L'\0')
         return S_FALSE;
+    char target[MAX_PATH];
+    if (!WideToCodePage(::GetACP(), wideTarget, -1, target, MAX_PATH))
+        return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
 
     CopyCut(ExpandSystemRoot(target, WindowsDirectory()), out, MAX_PATH);
     return S_OK;
@@ -135,7 +144,7 @@ std::optional<std::string> CPathFacts::ShortcutTarget(const std::string& path)
     if (!::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ATTRIBUTES) || !(info.dwAttributes & SFGAO_LINK))
         return std::nullopt;
     char target[MAX_PATH];
-    if (ResolveShortcut(path.c_str(), target) != S_OK)
+    if (ResolveShortcut(path.c_str(), target, m_resolveFlags) != S_OK)
         return std::string();
     return std::string(target);
 }
@@ -194,6 +203,6 @@ bool CPathFacts::IsThisMachine(const std::string& host)
 
 CPathFacts& MachinePathFacts()
 {
-    static CPathFacts facts;
+    static CPathFacts facts(kUnattendedResolveFlags);
     return facts;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "lists/core/list_model.h"
 
@@ -18,12 +19,20 @@ BOOL IsInProgramFolder(const char* path);
 
 // The target of the shortcut file at path, into out (260 characters): the stored text, with a
 // leading "%SystemRoot%" made the Windows folder. S_OK when out holds the target; otherwise
-// the failure of the shell link object, and out is empty. Needs COM on the calling thread.
-HRESULT ResolveShortcut(const char* path, char* out);
+// the failure of the shell link object (or of a target the ANSI code page cannot hold), and
+// out is empty. Needs COM on the calling thread. resolveFlags are IShellLink::Resolve's: the
+// window's own let the shell search for a moved target and update the shortcut.
+HRESULT ResolveShortcut(const char* path, char* out, DWORD resolveFlags = SLR_UPDATE);
+
+// Resolve flags for a run nobody watches: no search dialog (in session 0 an invisible one would
+// wait forever), at most three seconds, and the shortcut left as it is.
+constexpr DWORD kUnattendedResolveFlags = MAKELONG(DWORD(SLR_NO_UI) | DWORD(SLR_NOUPDATE), 3000);
 
 // The facts of this machine. Entries compare as the list view's string search compares them.
+// Shortcuts are resolved with resolveFlags.
 class CPathFacts : public IPathFacts {
 public:
+    explicit CPathFacts(DWORD resolveFlags = SLR_UPDATE) : m_resolveFlags(resolveFlags) {}
     std::string SystemDir() override;
     std::string SystemDir32() override;
     std::string InstallDir() override;
@@ -34,7 +43,11 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string LongPath(const std::string& path) override;
     bool IsThisMachine(const std::string& host) override;
+
+private:
+    DWORD m_resolveFlags;
 };
 
-// The facts of this machine, for whoever needs no view of its own.
+// The facts of this machine, for whoever needs no view of its own: vtxctl, which nobody may be
+// watching, so shortcuts are resolved with kUnattendedResolveFlags.
 CPathFacts& MachinePathFacts();

@@ -1,5 +1,6 @@
 #include "lists/file_drop_target.h"
 
+#include "framework/codepage.h"
 #include "framework/handle.h"
 #include "lists/core/dropped_files.h"
 #include "lists/protection_list.h"
@@ -45,12 +46,7 @@ BOOL ReadDroppedPath(HDROP hDrop, UINT k, char (&path)[MAX_PATH])
     WCHAR wide[MAX_PATH];
     if (::DragQueryFileW(hDrop, k, wide, MAX_PATH) != length)
         return FALSE;
-    // The UTF-8 code page takes no flags and reports no replacement.
-    const bool utf8 = ::GetACP() == CP_UTF8;
-    BOOL usedDefault = FALSE;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, path, MAX_PATH,
-                                            nullptr, utf8 ? nullptr : &usedDefault);
-    return bytes > 0 && !usedDefault;
+    return WideToCodePage(::GetACP(), wide, -1, path, MAX_PATH) > 0;
 }
 
 }  // namespace

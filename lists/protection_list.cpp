@@ -151,7 +151,7 @@ BOOL CProtectionList::SaveFile()
         LoadFromDriver();
     if (IsIncomplete())
         return !bChanged;
-    return ReplaceFileContent(m_description.pszFile, m_model.FileContent());
+    return ReplaceFileContent(m_description.pszFile, m_model.FileContent(), FileAccess::AdministratorsOnly);
 }
 
 void CProtectionList::ReportSaveFailure(const CWnd& owner) const

@@ -36,7 +36,7 @@ void CChangePasswordDlg::OnChangePasswordText()
 BOOL CChangePasswordDlg::SavePasswordDigest()
 {
     const CString strDigest = MD5HexDigest(m_strNewPassword, static_cast<uint32_t>(m_strNewPassword.GetLength()));
-    return ReplaceFileContent(kPasswordFilePath, DigestFileContent(strDigest));
+    return ReplaceFileContent(kPasswordFilePath, DigestFileContent(strDigest), FileAccess::AdministratorsOnly);
 }
 
 // OK may come from anywhere (Enter, a posted command), so the texts are compared again here.

@@ -3,6 +3,7 @@
 #include "audit/audit_trail.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
+#include "password/password_store.h"
 #include "res/resource.h"
 
 int g_nLoginAttempts = 4;
@@ -29,7 +30,9 @@ CLoginDlg::~CLoginDlg() = default;
 
 void CLoginDlg::LoadStoredDigest()
 {
-    m_strStoredDigest = ReadStoredDigest(kPasswordFilePath);
+    // A password file that exists but cannot be read opens the gate to no password: the empty
+    // text is no digest.
+    m_strStoredDigest = ReadStoredDigest(kPasswordFilePath).value_or(CString());
 }
 
 void CLoginDlg::DoDataExchange(CDataExchange* pDX)

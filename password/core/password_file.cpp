@@ -2,8 +2,6 @@
 
 #include "password/core/md5.h"
 
-#include <cstdio>
-
 namespace {
 constexpr char kDefaultPassword[] = "quimbly";
 }
@@ -13,20 +11,16 @@ CString DefaultPasswordDigest()
     return MD5HexDigest(kDefaultPassword, sizeof kDefaultPassword - 1);
 }
 
-CString ReadStoredDigest(const char* pszPath)
+CString StoredDigestFromFile(const std::string& bytes)
 {
-    CString strDigest = DefaultPasswordDigest();
-    std::FILE* pFile = std::fopen(pszPath, "r+");
-    if (!pFile)
-        return strDigest;
-    char szLine[40];
-    const bool bGotLine = std::fgets(szLine, sizeof szLine, pFile) != nullptr;
-    std::fclose(pFile);
-    if (bGotLine) {
-        szLine[32] = '\0';
-        strDigest = szLine;
-    }
-    return strDigest;
+    const size_t lineFeed = bytes.find('\n');
+    std::string line = bytes.substr(0, lineFeed == std::string::npos ? lineFeed : lineFeed + 1);
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0)
+        line.erase(line.size() - 2, 1);
+    if (line.size() > 32)
+        line.resize(32);
+    // A NUL byte ends the text, as it ends the line a C stream reads.
+    return CString(line.c_str());
 }
 
 std::string DigestFileContent(const char* pszDigest)

@@ -8,6 +8,7 @@
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
 #include "support/audit_events.h"
+#include "support/file_access.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 #include "support/service_probe.h"
@@ -19,6 +20,7 @@
 #include <optional>
 #include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -542,7 +544,10 @@ TEST_F(Vtxctl, WrongPasswordShowsAndChangesNothing)
     for (Paths args : commands) {
         args.push_back("--password-stdin");
         std::vector<AuditEventSeen> events;
+        const ULONGLONG start = ::GetTickCount64();
         const ConsoleRun run = Ctl(args, events, "quimbly");
+        // A wrong password costs two seconds: no script tries passwords at speed.
+        EXPECT_GE(::GetTickCount64() - start, 2000u) << args[0];
         EXPECT_EQ(run.dwExitCode, 3u) << args[0];
         EXPECT_EQ(run.strOut, "") << args[0];
         EXPECT_EQ(run.strErr, "Wrong password.\r\n") << args[0];
@@ -553,19 +558,179 @@ TEST_F(Vtxctl, WrongPasswordShowsAndChangesNothing)
     }
 }
 
-TEST_F(Vtxctl, RefusesWhileVeltrixRuns)
+// Either name of the guard held elsewhere refuses: a window in another session holds the
+// global one, which Wine keeps apart from the session's own, as Windows does.
+TEST_F(Vtxctl, RefusesWhileVeltrixRunsUnderEitherName)
 {
-    const HANDLE running = ::CreateMutexA(nullptr, TRUE, "Veltrix");
-    ASSERT_TRUE(running);
-    for (const char* args : {"list locked", "lock C:\\VtxCtl\\New", "import in.txt"}) {
-        const ConsoleRun run = Ctl(args);
-        EXPECT_EQ(run.dwExitCode, 4u) << args;
-        EXPECT_EQ(run.strErr, "Veltrix is running; close it first.\r\n") << args;
+    for (const char* name : {"Veltrix", "Global\\Veltrix"}) {
+        const CHandle running(::CreateMutexA(nullptr, TRUE, name));
+        ASSERT_TRUE(running) << name;
+        for (const char* args : {"list locked", "lock C:\\VtxCtl\\New", "import in.txt"}) {
+            const ConsoleRun run = Ctl(args);
+            EXPECT_EQ(run.dwExitCode, 4u) << name << ": " << args;
+            EXPECT_EQ(run.strErr, "Veltrix is running; close it first.\r\n") << name << ": " << args;
+        }
+        ::ReleaseMutex(running.Get());
     }
-    ::ReleaseMutex(running);
-    ::CloseHandle(running);
     EXPECT_TRUE(DriverList(IOCTL_LOCK_ENUM).empty());
     EXPECT_EQ(ListFiles(), "|");
+}
+
+// A run that ended holding the guard (killed between its requests and its files) left the files
+// behind the driver: the next run writes them from the driver before anything else.
+TEST_F(Vtxctl, AfterAnAbandonedGuardTheListFilesAreWrittenFromTheDriverFirst)
+{
+    SetLocked({"C:\\VtxCtl\\Sent"});
+    SetTrusted({"C:\\VtxCtl\\Tool.exe"});
+    CHandle abandoned;
+    std::thread([&] { abandoned.Attach(::CreateMutexA(nullptr, TRUE, "Global\\Veltrix")); }).join();
+    ASSERT_TRUE(abandoned);
+    const ConsoleRun run = Ctl("list trusted");
+    EXPECT_EQ(run.dwExitCode, 0u) << run.strErr;
+    EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Sent\r\n|C:\\VtxCtl\\Tool.exe\r\n");
+}
+
+// Held by another program without sharing, the file cannot be read: that opens the gate to no
+// password, not to the default one. Held with read sharing, or marked read-only, it is read.
+TEST_F(Vtxctl, PasswordFileThatCannotBeReadAcceptsNoPassword)
+{
+    const std::string password = DataFile(2);
+    {
+        const CHandle holder(::CreateFileA(password.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        for (const char* typed : {kPassword, "quimbly"}) {
+            const ConsoleRun run = Ctl("list locked --password-stdin", typed);
+            EXPECT_EQ(run.dwExitCode, 3u) << typed;
+            EXPECT_EQ(run.strErr, "Can't read data\\password.txt\r\n") << typed;
+        }
+    }
+    {
+        const CHandle reader(::CreateFileA(password.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           0, nullptr));
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(Ctl("list locked --password-stdin").dwExitCode, 0u);
+        EXPECT_EQ(Ctl("list locked --password-stdin", "quimbly").dwExitCode, 3u);
+    }
+    ASSERT_TRUE(::SetFileAttributesA(password.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Ctl("list locked --password-stdin").dwExitCode, 0u);
+    EXPECT_EQ(Ctl("list locked --password-stdin", "quimbly").dwExitCode, 3u);
+    ::SetFileAttributesA(password.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The list files hold what the driver enforces: readable to SYSTEM and Administrators only,
+// whatever the data folder lets others do.
+TEST_F(Vtxctl, WrittenListFilesGetTheAdministratorsOnlyAccessList)
+{
+    if (!AccessListsAreKept())
+        GTEST_SKIP() << "files keep no access list here (Wine 8 neither stores nor applies one)";
+    ASSERT_EQ(Ctl("lock C:\\VtxCtl\\Docs").dwExitCode, 0u);
+    EXPECT_EQ(AccessListOf(LockedFile()), kAdministratorsOnly);
+    EXPECT_EQ(AccessListOf(TrustedFile()), kAdministratorsOnly);
+}
+
+// A path as the driver holds it, in UTF-16: also what no ANSI code page holds.
+bool SendWidePath(const std::wstring& path, DWORD code)
+{
+    const CHandle device(OpenVeltrixDevice());
+    DWORD returned = 0;
+    return device && ::DeviceIoControl(device.Get(), code, const_cast<wchar_t*>(path.data()),
+                                       static_cast<DWORD>(path.size() * 2), nullptr, 0, &returned, nullptr);
+}
+
+// An entry the code page cannot hold as itself is not shown as another path: not as the default
+// character, not as a look-alike (a best fit), not with a lone surrogate made U+FFFD.
+TEST_F(Vtxctl, DriverEntriesOutsideTheAnsiCodePageAreNotShownAsOtherPaths)
+{
+    SetLocked({"C:\\VtxCtl\\Plain"});
+    for (const wchar_t* foreign : {L"C:\\VtxCtl\\\u03A9mega", L"C:\\VtxCtl\\\u0100bc", L"C:\\VtxCtl\\e\u0301"}) {
+        ASSERT_TRUE(SendWidePath(foreign, IOCTL_LOCK_ADD));
+        const ConsoleRun run = Ctl("list locked");
+        EXPECT_EQ(run.dwExitCode, 1u);
+        EXPECT_EQ(run.strOut, "C:\\VtxCtl\\Plain\r\n");
+        EXPECT_EQ(run.strErr, "The driver's locked list could not be read whole.\r\n");
+        ASSERT_TRUE(SendWidePath(foreign, IOCTL_LOCK_REMOVE));
+    }
+}
+
+// The command line run in a console of its own, with the text typed there and Enter; its exit code.
+DWORD RunAtConsole(const std::string& commandLine, const std::wstring& typed, const char* currentDir)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, currentDir,
+                          &startup, &process)) {
+        ADD_FAILURE() << "not started: error " << ::GetLastError();
+        return ~0u;
+    }
+    const CHandle child(process.hProcess);
+    ::CloseHandle(process.hThread);
+    ::FreeConsole();
+    EXPECT_TRUE(PollUntil([&] { return ::AttachConsole(process.dwProcessId) != FALSE; })) << "no console to type in";
+    {
+        const CHandle input(::CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+        std::vector<INPUT_RECORD> keys;
+        for (const wchar_t c : typed + L"\r")
+            for (const BOOL down : {TRUE, FALSE}) {
+                INPUT_RECORD key{};
+                key.EventType = KEY_EVENT;
+                key.Event.KeyEvent.bKeyDown = down;
+                key.Event.KeyEvent.wRepeatCount = 1;
+                key.Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+                key.Event.KeyEvent.uChar.UnicodeChar = c;
+                keys.push_back(key);
+            }
+        DWORD written = 0;
+        EXPECT_TRUE(::WriteConsoleInputW(input.Get(), keys.data(), static_cast<DWORD>(keys.size()), &written));
+    }
+    ::FreeConsole();
+    if (::WaitForSingleObject(child.Get(), kStepTimeout) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "still waiting for its password";
+        ::TerminateProcess(child.Get(), 1);
+        return ~0u;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(child.Get(), &code);
+    return code;
+}
+
+// Typed at the console, the password is taken as the characters typed, in the ANSI code page as
+// the window takes it: not as the console's OEM bytes. Blanks are the password's own.
+TEST_F(Vtxctl, PasswordTypedAtTheConsoleIsDigestedAsTheWindowDigestsIt)
+{
+    const char windowBytes[] = " p\xF6ss ";  // " pöss " in code page 1252
+    PutFile(DataFile(2), DigestFileContent(MD5HexDigest(windowBytes, sizeof windowBytes - 1)));
+    const std::string command = "\"" + DosPath(VTX_CTL_FILE) + "\" list locked";
+    EXPECT_EQ(RunAtConsole(command, L" p\u00F6ss ", m_scratch.Path().c_str()), 0u);
+    EXPECT_EQ(RunAtConsole(command, L"p\u00F6ss", m_scratch.Path().c_str()), 3u);
+}
+
+TEST_F(Vtxctl, ManifestRunsItAsInvoked)
+{
+    const HMODULE ctl = ::LoadLibraryExA(DosPath(VTX_CTL_FILE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(ctl);
+    const HRSRC resource = ::FindResourceA(ctl, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_TRUE(resource) << "no manifest";
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(ctl, resource))),
+                               ::SizeofResource(ctl, resource));
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"), std::string::npos)
+        << manifest;
+    EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos) << manifest;
+    ::FreeLibrary(ctl);
+}
+
+// Output that never arrived is no success: a script reading only the first line closes the pipe.
+TEST_F(Vtxctl, OutputToAClosedPipeExitsWithOne)
+{
+    SetLocked({"C:\\VtxCtl\\A"});
+    for (const char* args : {"--help", "status", "list locked"}) {
+        const ConsoleRun run = RunConsoleProgram("\"" + DosPath(VTX_CTL_FILE) + "\" " + args, std::string(kPassword) + "\n",
+                                                 m_scratch.Path().c_str(), kStepTimeout, ConsoleOutput::ClosedPipe);
+        EXPECT_EQ(run.dwExitCode, 1u) << args;
+        EXPECT_EQ(run.strErr, "Can't write to standard output.\r\n") << args;
+    }
 }
 
 }  // namespace

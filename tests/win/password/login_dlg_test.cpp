@@ -33,31 +33,41 @@ bool OkEnabled(HWND dialog)
     return ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
 }
 
-TEST_F(LoginDlgTest, StoredDigestComesFromAWritablePasswordFileElseFromTheDefault)
+// The default password applies only where no password file exists. An existing one is read
+// for reading alone, so that a read-only file or one another program holds open for reading is
+// read all the same; one that cannot be read at all opens the gate to no password: the stored
+// digest is then the empty text, which no digest equals, and OK stays disabled.
+TEST_F(LoginDlgTest, StoredDigestComesFromAnExistingPasswordFileAndTheDefaultOnlyFromNone)
 {
     const CString secret = DigestOf("s3cret");
     for (const char* end : {"\r\n", "\n", ""}) {
         WriteBytes(kPasswordFilePath, std::string(secret) + end);
         EXPECT_EQ(CLoginDlg().m_strStoredDigest, secret) << "line end of " << lstrlenA(end);
     }
-    {
-        // Readable but not writable: the file is opened for update, so it counts as missing.
-        OpenElsewhere reader(kPasswordFilePath, FILE_SHARE_READ);
+    for (const DWORD share : {DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)}) {
+        OpenElsewhere reader(kPasswordFilePath, share);
         ASSERT_TRUE(reader.IsOpen());
-        EXPECT_EQ(CLoginDlg().m_strStoredDigest, DigestOf("quimbly"));
+        EXPECT_EQ(CLoginDlg().m_strStoredDigest, secret) << "held with sharing " << share;
+    }
+    ASSERT_TRUE(::SetFileAttributesA(kPasswordFilePath, FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(CLoginDlg().m_strStoredDigest, secret) << "read-only";
+    ASSERT_TRUE(::SetFileAttributesA(kPasswordFilePath, FILE_ATTRIBUTE_NORMAL));
+    {
+        OpenElsewhere holder(kPasswordFilePath, 0);
+        ASSERT_TRUE(holder.IsOpen());
+        CLoginDlg dlg;
+        EXPECT_EQ(dlg.m_strStoredDigest, "") << "held without sharing";
+        RunModal(dlg, [&](HWND hWnd) {
+            for (const char* typed : {"quimbly", "s3cret", "x", ""}) {
+                ::SetDlgItemTextA(hWnd, IDC_PASSWORD, typed);
+                EXPECT_FALSE(OkEnabled(hWnd)) << typed;
+            }
+            dlg.EndDialog(IDCANCEL);
+        });
     }
     WriteBytes(kPasswordFilePath, "");
-    EXPECT_EQ(CLoginDlg().m_strStoredDigest, DigestOf("quimbly"));
+    EXPECT_EQ(CLoginDlg().m_strStoredDigest, "") << "an empty file";
     ASSERT_TRUE(::DeleteFileA(kPasswordFilePath));
-    EXPECT_EQ(CLoginDlg().m_strStoredDigest, DigestOf("quimbly"));
-}
-
-TEST_F(LoginDlgTest, ReadOnlyPasswordFileCountsAsMissing)
-{
-    if (!ReadOnlyIsEnforced())
-        GTEST_SKIP() << "the read-only attribute does not stop a writer here (Wine as root)";
-    WriteBytes(kPasswordFilePath, std::string(DigestOf("s3cret")) + "\r\n");
-    ASSERT_TRUE(::SetFileAttributesA(kPasswordFilePath, FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(CLoginDlg().m_strStoredDigest, DigestOf("quimbly"));
 }
 

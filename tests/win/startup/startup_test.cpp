@@ -242,6 +242,29 @@ TEST_F(VtxStartup, ASecondCopyIsRefusedWithAMessageAndNeverOpensTheServiceKey)
     EXPECT_GT(secondLines, 0u) << "the second copy was not traced";
 }
 
+// The guard under either of its names, held elsewhere (a window on the desktop, a vtxctl of a
+// script in session 0), refuses: Wine keeps "Global\Veltrix" apart from "Veltrix" as Windows
+// keeps a session's names apart from the global ones.
+TEST_F(VtxStartup, EitherNameOfTheGuardHeldElsewhereRefusesWithTheMessage)
+{
+    for (const char* name : {"Veltrix", "Global\\Veltrix"}) {
+        const CHandle held(::CreateMutexA(nullptr, TRUE, name));
+        ASSERT_TRUE(held) << name;
+        CVtxProcess vtx;
+        ASSERT_TRUE(StartFromWindowsFolder(vtx));
+        HWND hBox = nullptr;
+        PollUntil([&] {
+            hBox = vtx.FindTopLevel(IsMessageBox);
+            return (hBox && ::IsWindowVisible(hBox)) || vtx.FindTopLevel(IsLogin) || vtx.HasEnded();
+        }, kWindowWait);
+        ASSERT_NE(hBox, nullptr) << name << ": " << Describe(vtx);
+        EXPECT_THAT(StaticTextsOf(hBox), Contains("Can't run multiple Veltrix instance!")) << name;
+        ::PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hBox, IDOK)));
+        EXPECT_TRUE(vtx.EndsWithin(kEndWait)) << name;
+        ::ReleaseMutex(held.Get());
+    }
+}
+
 TEST_F(VtxStartup, TheInstallFolderValueHolds255CharactersAndNoMore)
 {
     CLongFolder folder(255);

@@ -147,17 +147,33 @@ ConsoleRun RunTracedConsoleProgram(const std::string& program, const std::vector
 }
 
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input, const char* currentDir,
-                             DWORD dwMilliseconds)
+                             DWORD dwMilliseconds, ConsoleOutput output)
 {
-    return RunConsoleProgram(Widen(commandLine), input, currentDir, dwMilliseconds);
+    return RunConsoleProgram(Widen(commandLine), input, currentDir, dwMilliseconds, output);
 }
 
+namespace {
+// The writing end of a pipe that nobody reads any more.
+HANDLE InheritableClosedPipe()
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    if (!::CreatePipe(&reader, &writer, &inherit, 0))
+        return INVALID_HANDLE_VALUE;
+    ::CloseHandle(reader);
+    return writer;
+}
+}  // namespace
+
 ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input, const char* currentDir,
-                             DWORD dwMilliseconds)
+                             DWORD dwMilliseconds, ConsoleOutput output)
 {
     ConsoleRun run;
     // Files rather than pipes: nothing to drain while the program runs.
-    HANDLE files[3] = {InheritableTempFile(), InheritableTempFile(), InheritableTempFile()};
+    HANDLE files[3] = {InheritableTempFile(),
+                       output == ConsoleOutput::File ? InheritableTempFile() : InheritableClosedPipe(),
+                       InheritableTempFile()};
     const auto closeFiles = [&files] {
         for (HANDLE hFile : files)
             if (hFile != INVALID_HANDLE_VALUE)
@@ -192,7 +208,8 @@ ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string&
         }
         ::GetExitCodeProcess(process.hProcess, &run.dwExitCode);
         ::CloseHandle(process.hProcess);
-        run.strOut = ReadFromStart(files[1]);
+        if (output == ConsoleOutput::File)
+            run.strOut = ReadFromStart(files[1]);
         run.strErr = ReadFromStart(files[2]);
     } else {
         ADD_FAILURE() << "a console program could not be started: error " << ::GetLastError();

@@ -49,12 +49,17 @@ struct ConsoleRun {
     std::string strOut;
     std::string strErr;
 };
+// Standard output: a file read back afterwards, or a pipe whose reader has gone (a script that
+// stopped reading), which fails every write.
+enum class ConsoleOutput { File, ClosedPipe };
 // The command line in UTF-16 carries what no ANSI code page holds.
 ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input = "",
-                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
+                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout,
+                             ConsoleOutput output = ConsoleOutput::File);
 // The command line in the ANSI code page.
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input = "",
-                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout);
+                             const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout,
+                             ConsoleOutput output = ConsoleOutput::File);
 
 // A program of this build (a Unix path) run to its end from a Unix shell under Wine's trace
 // channels wineDebug, in currentDir (a Windows path): what Wine traces goes to the standard error
