@@ -53,13 +53,20 @@ private:
 };
 
 // Writes content into the empty file at path and flushes it to the disk; with access
-// AdministratorsOnly, the file's access list is set before any byte reaches it.
-BOOL WriteWholeFile(const char* path, const std::string& content, FileAccess access)
+// AdministratorsOnly, the file's access list is set before any byte reaches it. A volume that
+// keeps no access lists (FAT) cannot protect the file, but must not lose its content either:
+// access then becomes Kept.
+BOOL WriteWholeFile(const char* path, const std::string& content, FileAccess& access)
 {
     CHandle file(::CreateFileA(path, GENERIC_WRITE | WRITE_DAC, 0, nullptr, TRUNCATE_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return FALSE;
+    DWORD volumeFlags = 0;
+    if (access == FileAccess::AdministratorsOnly &&
+        ::GetVolumeInformationByHandleW(file.Get(), nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0) &&
+        !(volumeFlags & FS_PERSISTENT_ACLS))
+        access = FileAccess::Kept;
     if (access == FileAccess::AdministratorsOnly && !CAdministratorsOnlyAcl().SetOn(file.Get()))
         return FALSE;
     DWORD written = 0;
