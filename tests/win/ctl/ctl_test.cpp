@@ -647,7 +647,7 @@ TEST_F(Vtxctl, DriverEntriesOutsideTheAnsiCodePageAreNotShownAsOtherPaths)
         const ConsoleRun run = Ctl("list locked");
         EXPECT_EQ(run.dwExitCode, 1u);
         EXPECT_EQ(run.strOut, "C:\\VtxCtl\\Plain\r\n");
-        EXPECT_EQ(run.strErr, "The driver's locked list could not be read whole.\r\n");
+        EXPECT_EQ(run.strErr, "Can't read locked list from Veltrix driver!\r\n");
         ASSERT_TRUE(SendWidePath(foreign, IOCTL_LOCK_REMOVE));
     }
 }
