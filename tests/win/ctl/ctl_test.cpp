@@ -4,7 +4,7 @@
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "standin/driver/standin_modes.h"
-#include "lists/shell_link_files.h"
+#include "support/shell_link_files.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
 #include "support/audit_events.h"

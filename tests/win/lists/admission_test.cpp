@@ -9,7 +9,7 @@
 #include <string>
 
 #include "support/scratch_folder.h"
-#include "shell_link_files.h"
+#include "support/shell_link_files.h"
 
 namespace {
 

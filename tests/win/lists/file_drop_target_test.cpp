@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "support/scratch_folder.h"
-#include "shell_link_files.h"
+#include "support/shell_link_files.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // and its order can be seen.
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
-#include "main_window_harness.h"
+#include "support/main_window_harness.h"
 #include "res/resource.h"
 #include "support/audit_events.h"
 #include "support/message_boxes.h"

@@ -3,7 +3,7 @@
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
-#include "main_window_harness.h"
+#include "support/main_window_harness.h"
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"

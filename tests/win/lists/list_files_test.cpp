@@ -3,7 +3,7 @@
 // written being told, and a list not read whole leaving its file alone.
 #include "app/veltrix_dlg.h"
 #include "framework/file_replace.h"
-#include "main_window_harness.h"
+#include "support/main_window_harness.h"
 #include "res/resource.h"
 #include "support/file_access.h"
 #include "support/message_boxes.h"

@@ -4,7 +4,7 @@
 #include "app/veltrix_app.h"
 #include "app/veltrix_dlg.h"
 #include "driver/stop_progress_dlg.h"
-#include "lists/main_window_harness.h"
+#include "support/main_window_harness.h"
 #include "res/resource.h"
 #include "support/message_boxes.h"
 #include "support/modal.h"

@@ -1,4 +1,4 @@
-#include "shell_link_files.h"
+#include "support/shell_link_files.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "main_window_harness.h"
+#include "support/main_window_harness.h"
 
 #include "app/veltrix_app.h"
 #include "lists/core/list_description.h"
