@@ -19,89 +19,12 @@
 #include <utility>
 #include <vector>
 
-#include "support/scratch_folder.h"
+#include "support/main_window_harness.h"
 #include "support/shell_link_files.h"
 
 namespace {
 
-using Request = std::pair<std::string, DWORD>;
-std::vector<Request> g_requests;
-
-// A driver whose lists are empty (it fails the first request of every enumeration) and whose
-// single-path requests are recorded.
-class CEmptyLists : public IEnumerationChannel {
-public:
-    bool Request(uint32_t, LIST_ENUM_RECORD&) override { return false; }
-    int ToAnsi(const uint16_t*, uint32_t, char*, int) override { return -1; }
-};
-
-class CRecordingDriver : public IDeviceChannel {
-public:
-    BOOL SendPathRequest(const char* path, DWORD code) override
-    {
-        g_requests.emplace_back(path, code);
-        return TRUE;
-    }
-    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override { return std::make_unique<CEmptyLists>(); }
-};
-
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-
-// The path of every locked-list shell notification, as the shell hands them to a window that
-// registered for folder updates.
-class ShellNotifications {
-public:
-    static constexpr UINT kMessage = WM_APP + 17;
-
-    ShellNotifications()
-    {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = &WindowProc;
-        windowClass.lpszClassName = "VtxShellNotifications";
-        ::RegisterClassA(&windowClass);
-        m_hWnd = ::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   nullptr, nullptr);
-        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        PIDLIST_ABSOLUTE desktop = nullptr;
-        ::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop);
-        SHChangeNotifyEntry entry{desktop, TRUE};
-        m_id = ::SHChangeNotifyRegister(m_hWnd, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_UPDATEDIR, kMessage,
-                                        1, &entry);
-        ::CoTaskMemFree(desktop);
-    }
-    ~ShellNotifications()
-    {
-        if (m_id)
-            ::SHChangeNotifyDeregister(m_id);
-        ::DestroyWindow(m_hWnd);
-    }
-
-    bool IsRegistered() const { return m_id != 0; }
-    std::vector<std::string> Take()
-    {
-        PumpMessages();
-        return std::exchange(m_paths, {});
-    }
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<ShellNotifications*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-        if (message == kMessage && self && (lParam & SHCNE_UPDATEDIR)) {
-            auto** pidls = reinterpret_cast<PIDLIST_ABSOLUTE*>(wParam);
-            char path[MAX_PATH] = {};
-            if (pidls && pidls[0])
-                ::SHGetPathFromIDListA(pidls[0], path);
-            self->m_paths.push_back(path);
-            return 0;
-        }
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    }
-
-    HWND m_hWnd;
-    ULONG m_id = 0;
-    std::vector<std::string> m_paths;
-};
 
 // A drag-image helper that records what it is told.
 class RecordingDropHelper : public IDropTargetHelper {
@@ -298,20 +221,14 @@ DWORD Drop(HWND list, const std::vector<std::string>& paths)
 // current directory and every driver request recorded.
 class MainWindowDrops : public ::testing::Test {
 protected:
-    ScratchFolder m_scratch{"vtxdrop"};
-    std::string m_installDir = m_scratch.Make("Lk", true);
-    std::string m_dataDir = m_scratch.Make("Lk\\data", true);
+    InstallFolder m_install{"vtxdrop"};
+    const std::string m_installDir = m_install.Path();
+    FakeDriver m_driver;
     MessageBoxCatcher m_boxes;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(::SetCurrentDirectoryA(m_installDir.c_str()));
-        g_requests.clear();
-    }
 
     std::string File(const std::string& relative, const std::string& text = "data\r\n")
     {
-        const std::string path = m_scratch.Make(relative);
+        const std::string path = m_install.Make(relative);
         EXPECT_TRUE(WriteTextFile(path, text));
         return path;
     }
@@ -319,13 +236,13 @@ protected:
     {
         char self[MAX_PATH];
         ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-        const std::string path = m_scratch.Make(relative);
+        const std::string path = m_install.Make(relative);
         EXPECT_TRUE(::CopyFileA(self, path.c_str(), FALSE));
         return path;
     }
     std::string Shortcut(const std::string& relative, const std::string& target)
     {
-        const std::string path = m_scratch.Make(relative);
+        const std::string path = m_install.Make(relative);
         EXPECT_TRUE(WriteShortcut(path, target));
         return path;
     }
@@ -333,8 +250,7 @@ protected:
     // Runs the main window; script gets both list views.
     void WithMainWindow(const std::function<void(HWND locked, HWND trusted)>& script)
     {
-        CRecordingDriver driver;
-        CVeltrixDlg dlg(driver);
+        CVeltrixDlg dlg(m_driver);
         RunModal(dlg, [&](HWND hWnd) {
             script(::GetDlgItem(hWnd, IDC_LOCKED_LIST), ::GetDlgItem(hWnd, IDC_TRUSTED_LIST));
             ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
@@ -346,18 +262,18 @@ private:
 
 TEST_F(MainWindowDrops, LockedListTakesAFolderAndFilesInDropOrderAndShowsTheLast)
 {
-    const std::vector<std::string> dropped = {m_scratch.Make("Data\\Folder", true), File("Data\\a.txt"),
+    const std::vector<std::string> dropped = {m_install.Make("Data\\Folder", true), File("Data\\a.txt"),
                                               File("Data\\b c.doc"), File("Data\\Sub\\c.bin")};
     std::vector<std::string> earlier;
     for (int i = 0; i < 40; ++i)
-        earlier.push_back(m_scratch.Path() + "\\Old\\old" + std::to_string(i) + ".txt");
+        earlier.push_back(m_install.Root() + "\\Old\\old" + std::to_string(i) + ".txt");
     ShellNotifications notifications;
 
     WithMainWindow([&](HWND locked, HWND trusted) {
         EXPECT_EQ(Drop(locked, earlier), DROPEFFECT_COPY);
         ::SendMessageA(locked, LVM_ENSUREVISIBLE, 0, FALSE);
         ASSERT_FALSE(IsItemShown(locked, 39)) << "the list must be long enough to scroll";
-        g_requests.clear();
+        m_driver.m_requests.clear();
         notifications.Take();
 
         EXPECT_EQ(Drop(locked, dropped), DROPEFFECT_COPY);
@@ -366,8 +282,8 @@ TEST_F(MainWindowDrops, LockedListTakesAFolderAndFilesInDropOrderAndShowsTheLast
         expected.insert(expected.end(), dropped.begin(), dropped.end());
         EXPECT_EQ(Paths(locked), expected);
         EXPECT_TRUE(IsItemShown(locked, 43));
-        EXPECT_EQ(g_requests, (std::vector<Request>{{dropped[0], IOCTL_LOCK_ADD}, {dropped[1], IOCTL_LOCK_ADD},
-                                                   {dropped[2], IOCTL_LOCK_ADD}, {dropped[3], IOCTL_LOCK_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, dropped[0]}, {IOCTL_LOCK_ADD, dropped[1]},
+                                                   {IOCTL_LOCK_ADD, dropped[2]}, {IOCTL_LOCK_ADD, dropped[3]}}));
         if (notifications.IsRegistered())
             EXPECT_EQ(notifications.Take(), dropped);
         EXPECT_TRUE(Paths(trusted).empty());
@@ -377,17 +293,17 @@ TEST_F(MainWindowDrops, LockedListTakesAFolderAndFilesInDropOrderAndShowsTheLast
 
 TEST_F(MainWindowDrops, LockedListSkipsWindowsTheProgramsOwnFilesAndControlCharactersSilently)
 {
-    const std::string own = File("Lk\\data\\filter.txt");
+    const std::string own = File("App\\data\\filter.txt");
     const std::string outside = File("Data\\kept.txt");
     WithMainWindow([&](HWND locked, HWND) {
         const std::string drive = SystemDirectory().substr(0, 3);
         // A line feed would put a second path on the next line of the list file.
-        const std::string lineFeed = m_scratch.Path() + "\\Data\\a\nC:\\Windows";
+        const std::string lineFeed = m_install.Root() + "\\Data\\a\nC:\\Windows";
         EXPECT_EQ(Drop(locked, {WindowsDirectory(), SystemDirectory(), own, drive, m_installDir, "C:\\WINDOWS\\SYSTEM32",
                                 "c:\\WINDOWS", lineFeed, outside}),
                   DROPEFFECT_COPY);
         EXPECT_EQ(Paths(locked), (std::vector<std::string>{outside}));
-        EXPECT_EQ(g_requests, (std::vector<Request>{{outside, IOCTL_LOCK_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, outside}}));
     });
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
@@ -408,7 +324,7 @@ TEST_F(MainWindowDrops, TrustedListTakesTheProgramThatAShortcutPointsTo)
         EXPECT_EQ(entries[0].path, program);
         EXPECT_EQ(entries[0].type, programInfo.szTypeName);
         EXPECT_EQ(entries[0].image, programInfo.iIcon);
-        EXPECT_EQ(g_requests, (std::vector<Request>{{program, IOCTL_TRUST_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_TRUST_ADD, program}}));
         if (notifications.IsRegistered())
             EXPECT_TRUE(notifications.Take().empty()) << "trusted programs are no news to the shell";
         EXPECT_TRUE(Paths(locked).empty());
@@ -421,12 +337,12 @@ TEST_F(MainWindowDrops, TrustedListSkipsProgramsDocumentsAndTheProgramsOwnFiles)
     const std::string program = Program("Tools\\tool.exe");
     const std::string document = File("Data\\notes.txt");
     const std::string documentLink = Shortcut("Desktop\\Notes.lnk", document);
-    const std::string ownLink = Shortcut("Desktop\\Veltrix.lnk", Program("Lk\\vtx.exe"));
+    const std::string ownLink = Shortcut("Desktop\\Veltrix.lnk", Program("App\\vtx.exe"));
     const std::string fakeLink = File("Desktop\\Broken.lnk", "not a shortcut");
     WithMainWindow([&](HWND, HWND trusted) {
         EXPECT_EQ(Drop(trusted, {program, documentLink, ownLink, fakeLink, document}), DROPEFFECT_COPY);
         EXPECT_TRUE(Paths(trusted).empty());
-        EXPECT_TRUE(g_requests.empty());
+        EXPECT_TRUE(m_driver.m_requests.empty());
     });
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
@@ -437,7 +353,7 @@ TEST_F(MainWindowDrops, LockedListLocksAShortcutFileItself)
     WithMainWindow([&](HWND locked, HWND) {
         Drop(locked, {link});
         EXPECT_EQ(Paths(locked), (std::vector<std::string>{link}));
-        EXPECT_EQ(g_requests, (std::vector<Request>{{link, IOCTL_LOCK_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, link}}));
     });
 }
 
@@ -454,7 +370,7 @@ TEST_F(MainWindowDrops, APathAlreadyListedInAnyLetterCaseAddsAndSendsNothing)
         Drop(trusted, {otherLink, link});
         EXPECT_EQ(Paths(locked), (std::vector<std::string>{file}));
         EXPECT_EQ(Paths(trusted), (std::vector<std::string>{program}));
-        EXPECT_EQ(g_requests, (std::vector<Request>{{file, IOCTL_LOCK_ADD}, {program, IOCTL_TRUST_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, file}, {IOCTL_TRUST_ADD, program}}));
     });
 }
 
@@ -482,7 +398,7 @@ TEST_F(MainWindowDrops, DataWithThePrivateFormatOrWithoutAFileListIsRefused)
             EXPECT_EQ(text.MediaOut(), 0);
         }
         EXPECT_TRUE(Paths(locked).empty());
-        EXPECT_TRUE(g_requests.empty());
+        EXPECT_TRUE(m_driver.m_requests.empty());
     });
 }
 
@@ -529,17 +445,17 @@ TEST_F(MainWindowDrops, AFileListThatCannotBeReadChangesNothing)
         EXPECT_EQ(DragAndDrop(locked, &gone).drop, DROPEFFECT_NONE);
 
         EXPECT_TRUE(Paths(locked).empty());
-        EXPECT_TRUE(g_requests.empty());
+        EXPECT_TRUE(m_driver.m_requests.empty());
     });
 }
 
 TEST_F(MainWindowDrops, APathTooLongOrOutsideTheCodePageIsSkippedNotChanged)
 {
     const std::string kept = File("Data\\kept.txt");
-    const std::string tooLong = m_scratch.Path() + "\\Data\\" + std::string(300 - m_scratch.Path().size(), 'x') + ".txt";
+    const std::string tooLong = m_install.Root() + "\\Data\\" + std::string(300 - m_install.Root().size(), 'x') + ".txt";
     ASSERT_GE(tooLong.size(), 300u);
     std::wstring foreign;
-    for (char c : m_scratch.Path() + "\\Data\\")
+    for (char c : m_install.Root() + "\\Data\\")
         foreign += static_cast<wchar_t>(static_cast<unsigned char>(c));
     foreign += L"\u4E2D\u6587.txt";
     BOOL usedDefault = FALSE;
@@ -556,7 +472,7 @@ TEST_F(MainWindowDrops, APathTooLongOrOutsideTheCodePageIsSkippedNotChanged)
         data.AddWideFileList(paths);
         EXPECT_EQ(DragAndDrop(locked, &data).drop, DROPEFFECT_COPY);
         EXPECT_EQ(Paths(locked), (std::vector<std::string>{kept}));
-        EXPECT_EQ(g_requests, (std::vector<Request>{{kept, IOCTL_LOCK_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, kept}}));
 
         // The same from an ANSI list.
         TestDataObject ansi;
@@ -577,7 +493,7 @@ TEST_F(MainWindowDrops, DropsWorkTheSameWithoutTheDragImageHelper)
         EXPECT_EQ(Drop(trusted, {link, program}), DROPEFFECT_COPY);
         EXPECT_EQ(Paths(locked), (std::vector<std::string>{file}));
         EXPECT_EQ(Paths(trusted), (std::vector<std::string>{program}));
-        EXPECT_EQ(g_requests, (std::vector<Request>{{file, IOCTL_LOCK_ADD}, {program, IOCTL_TRUST_ADD}}));
+        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, file}, {IOCTL_TRUST_ADD, program}}));
     });
 }
 

@@ -349,52 +349,6 @@ TEST(ContextMenu, TheChosenCommandActsOnTheListThatWasClicked)
 
 // ---- shell notifications ----------------------------------------------------------------------
 
-// A window registered for the shell's directory-update notifications below a folder.
-class ShellNotificationListener {
-public:
-    explicit ShellNotificationListener(const std::string& folder)
-    {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = &Proc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "VtxTestShellListener";
-        ::RegisterClassA(&windowClass);
-        m_hWnd = ::CreateWindowA("VtxTestShellListener", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 windowClass.hInstance, nullptr);
-        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_pidl = ::ILCreateFromPathA(folder.c_str());
-        SHChangeNotifyEntry entry{m_pidl, TRUE};
-        m_id = ::SHChangeNotifyRegister(m_hWnd, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_UPDATEDIR,
-                                        kMessage, 1, &entry);
-    }
-    ~ShellNotificationListener()
-    {
-        ::SHChangeNotifyDeregister(m_id);
-        ::ILFree(m_pidl);
-        ::DestroyWindow(m_hWnd);
-    }
-    bool Registered() const { return m_id != 0; }
-    std::vector<std::string> m_paths;
-
-private:
-    static constexpr UINT kMessage = WM_APP + 17;
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<ShellNotificationListener*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-        if (self && message == kMessage && (lParam & SHCNE_UPDATEDIR)) {
-            auto* pidls = reinterpret_cast<LPITEMIDLIST*>(wParam);
-            char path[MAX_PATH] = {};
-            ::SHGetPathFromIDListA(pidls[0], path);
-            self->m_paths.push_back(path);
-            return 0;
-        }
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    }
-    HWND m_hWnd;
-    LPITEMIDLIST m_pidl;
-    ULONG m_id;
-};
-
 TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
 {
     InstallFolder install("vtxE-notify");
@@ -406,8 +360,8 @@ TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
     FakeDriver driver;
     driver.m_locked = {a, b};
     driver.m_trusted = {program};
-    ShellNotificationListener listener(install.Make("Watched", true));
-    ASSERT_TRUE(listener.Registered());
+    ShellNotifications listener(install.Make("Watched", true));
+    ASSERT_TRUE(listener.IsRegistered());
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseInBrowser(c)});
     CVeltrixDlg dlg(driver);
@@ -415,7 +369,7 @@ TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
     RunModal(dlg, [&](HWND hWnd) {
         SelectItems(Trusted(hWnd), {0});
         ClickButton(dlg, IDC_REMOVE_TRUSTED);
-        afterTrusted = listener.m_paths;
+        afterTrusted = listener.Paths();
         SelectItems(Locked(hWnd), {1});
         ClickButton(dlg, IDC_REMOVE_LOCKED);
         ClickButton(dlg, IDC_ADD_LOCKED);
@@ -426,7 +380,7 @@ TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
     });
     PumpMessages();
     EXPECT_TRUE(afterTrusted.empty());
-    EXPECT_EQ(listener.m_paths, (std::vector<std::string>{b, c, a, c}));
+    EXPECT_EQ(listener.Paths(), (std::vector<std::string>{b, c, a, c}));
     EXPECT_TRUE(boxes.Shown().empty());
 }
 

@@ -12,6 +12,8 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
+#include <utility>
+
 
 // ---- installation folder ------------------------------------------------------------------
 
@@ -50,6 +52,59 @@ std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration()
         m_enumerations.push_back(code);
         return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
     });
+}
+
+// ---- shell notifications ----------------------------------------------------------------------
+
+namespace {
+constexpr UINT kShellNotification = WM_APP + 17;
+}  // namespace
+
+ShellNotifications::ShellNotifications(const std::string& folder)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VtxTestShellNotifications";
+    ::RegisterClassA(&windowClass);
+    m_hWnd = ::CreateWindowA(windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (folder.empty())
+        ::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &m_pidl);
+    else
+        m_pidl = ::ILCreateFromPathA(folder.c_str());
+    SHChangeNotifyEntry entry{m_pidl, TRUE};
+    m_id = ::SHChangeNotifyRegister(m_hWnd, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_UPDATEDIR,
+                                    kShellNotification, 1, &entry);
+}
+
+ShellNotifications::~ShellNotifications()
+{
+    if (m_id)
+        ::SHChangeNotifyDeregister(m_id);
+    ::ILFree(m_pidl);
+    ::DestroyWindow(m_hWnd);
+}
+
+std::vector<std::string> ShellNotifications::Take()
+{
+    PumpMessages();
+    return std::exchange(m_paths, {});
+}
+
+LRESULT CALLBACK ShellNotifications::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<ShellNotifications*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    if (self && message == kShellNotification && (lParam & SHCNE_UPDATEDIR)) {
+        auto** pidls = reinterpret_cast<ITEMIDLIST**>(wParam);
+        char path[MAX_PATH] = {};
+        if (pidls && pidls[0])
+            ::SHGetPathFromIDListA(pidls[0], path);
+        self->m_paths.push_back(path);
+        return 0;
+    }
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
 }
 
 // ---- list views -------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "support/thread_hook.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +26,8 @@ public:
     InstallFolder(const InstallFolder&) = delete;
     InstallFolder& operator=(const InstallFolder&) = delete;
     const std::string& Path() const { return m_app; }
+    // The scratch folder that holds the installation folder ("App") beside anything else.
+    const std::string& Root() const { return m_scratch.Path(); }
     std::string Make(const std::string& relative, bool isFolder = false) const { return m_scratch.Make(relative, isFolder); }
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
     // A file's bytes; "<missing>" when it cannot be read.
@@ -57,6 +60,28 @@ public:
     std::vector<uint32_t> m_enumerations;
     // The device does not open: neither list can be read.
     bool m_bNoDevice = false;
+};
+
+// The paths of the shell's directory-update notifications below a folder (by default the
+// desktop: all of them), as the shell hands them to a window that registered for them.
+class ShellNotifications {
+public:
+    explicit ShellNotifications(const std::string& folder = "");
+    ~ShellNotifications();
+    ShellNotifications(const ShellNotifications&) = delete;
+    ShellNotifications& operator=(const ShellNotifications&) = delete;
+
+    bool IsRegistered() const { return m_id != 0; }
+    const std::vector<std::string>& Paths() const { return m_paths; }
+    // The paths so far, once the thread's messages are pumped; they are then forgotten.
+    std::vector<std::string> Take();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND m_hWnd = nullptr;
+    ITEMIDLIST* m_pidl = nullptr;
+    ULONG m_id = 0;
+    std::vector<std::string> m_paths;
 };
 
 // The texts of a list view's column (0: the path, 1: the type name), in view order.
