@@ -9,6 +9,7 @@
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "res/resource.h"
+#include "support/driver_lists.h"
 #include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
@@ -108,8 +109,9 @@ protected:
     // default password holds.
     static void ResetInstallation()
     {
-        ClearDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE);
-        ClearDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE);
+        EXPECT_TRUE(CDeviceEnumeration().IsOpen()) << "the device \\\\.\\veltrix cannot be opened";
+        EXPECT_TRUE(ClearDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE));
+        EXPECT_TRUE(ClearDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE));
         EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), Paths{});
         EXPECT_EQ(DriverList(IOCTL_TRUST_ENUM), Paths{});
         for (const char* name : {"filter.txt", "TrustedPs.txt", "password.txt"})

@@ -1,7 +1,6 @@
 #include "installation.h"
 
 #include "driver/core/service_name.h"
-#include "driver/device_channel.h"
 #include "support/file_bytes.h"
 #include "support/service_probe.h"
 
@@ -13,20 +12,6 @@ void EnsureDriverRunning()
 {
     ASSERT_TRUE(ServiceExists()) << "no service " VTX_SERVICE_NAME " (is the prefix prepared?)";
     ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING)) << "the service " VTX_SERVICE_NAME " does not run";
-}
-
-std::vector<std::string> DriverList(DWORD enumCode)
-{
-    std::vector<std::string> paths;
-    if (!EnumerateDriverList(enumCode, [&](const char* path) { paths.emplace_back(path); }))
-        ADD_FAILURE() << "the device \\\\.\\veltrix cannot be opened, error " << ::GetLastError();
-    return paths;
-}
-
-void ClearDriverList(DWORD enumCode, DWORD removeCode)
-{
-    for (const std::string& path : DriverList(enumCode))
-        EXPECT_TRUE(SendPathRequest(path.c_str(), removeCode)) << path;
 }
 
 std::string DataFile(const char* name)

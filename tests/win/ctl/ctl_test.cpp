@@ -4,14 +4,15 @@
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "standin/driver/standin_modes.h"
-#include "support/shell_link_files.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
 #include "support/audit_events.h"
+#include "support/driver_lists.h"
 #include "support/file_access.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 #include "support/service_probe.h"
+#include "support/shell_link_files.h"
 #include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
@@ -27,29 +28,16 @@ namespace {
 
 const char kPassword[] = "s3cret";
 
-std::vector<std::string> DriverList(DWORD enumCode)
-{
-    std::vector<std::string> paths;
-    EnumerateDriverList(enumCode, [&](const char* path) { paths.push_back(path); });
-    return paths;
-}
-
-void SetDriverList(DWORD enumCode, DWORD removeCode, DWORD addCode, const std::vector<std::string>& paths)
-{
-    for (const std::string& path : DriverList(enumCode))
-        SendPathRequest(path.c_str(), removeCode);
-    for (const std::string& path : paths)
-        ASSERT_TRUE(SendPathRequest(path.c_str(), addCode)) << path;
-}
-
 void SetLocked(const std::vector<std::string>& paths)
 {
-    SetDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE, IOCTL_LOCK_ADD, paths);
+    ClearDriverList(IOCTL_LOCK_ENUM, IOCTL_LOCK_REMOVE);
+    ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, paths));
 }
 
 void SetTrusted(const std::vector<std::string>& paths)
 {
-    SetDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE, IOCTL_TRUST_ADD, paths);
+    ClearDriverList(IOCTL_TRUST_ENUM, IOCTL_TRUST_REMOVE);
+    ASSERT_TRUE(FillDriverList(IOCTL_TRUST_ADD, paths));
 }
 
 void PutFile(const std::string& path, const std::optional<std::string>& bytes)
@@ -69,12 +57,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CDeviceEnumeration().IsOpen()) << "the stand-in driver is not running";
-        m_savedLocked = DriverList(IOCTL_LOCK_ENUM);
-        m_savedTrusted = DriverList(IOCTL_TRUST_ENUM);
         for (int i = 0; i < 3; ++i)
             m_savedFiles[i] = ReadWholeFile(DataFile(i));
-        SetLocked({});
-        SetTrusted({});
         PutFile(LockedFile(), "");
         PutFile(TrustedFile(), "");
         const CString digest = MD5HexDigest(kPassword, sizeof kPassword - 1);
@@ -82,8 +66,6 @@ protected:
     }
     void TearDown() override
     {
-        SetLocked(m_savedLocked);
-        SetTrusted(m_savedTrusted);
         for (int i = 0; i < 3; ++i)
             PutFile(DataFile(i), m_savedFiles[i]);
     }
@@ -122,8 +104,7 @@ protected:
     ScratchFolder m_scratch{"vtxctl"};
 
 private:
-    Paths m_savedLocked;
-    Paths m_savedTrusted;
+    const CEmptiedDriverLists m_emptiedLists;
     std::optional<std::string> m_savedFiles[3];
 };
 
