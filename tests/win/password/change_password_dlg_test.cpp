@@ -71,7 +71,7 @@ TEST_F(ChangePasswordDlgTest, DifferentTextsOnOkShowTheMismatchAndWriteNothing)
 {
     const std::string old = std::string(DigestOf("old")) + "\r\n";
     WriteBytes(kPasswordFilePath, old);
-    ShownBoxes boxes;
+    MessageBoxCatcher boxes;
     CChangePasswordDlg dlg;
     HWND dialog = nullptr;
     std::pair<DWORD, DWORD> selection;
@@ -94,7 +94,7 @@ TEST_F(ChangePasswordDlgTest, DifferentTextsOnOkShowTheMismatchAndWriteNothing)
     EXPECT_EQ(selection, std::make_pair(DWORD{0}, DWORD{3}));
     EXPECT_TRUE(focusInNew);
     EXPECT_STREQ(confirmText, "abd");
-    const auto shown = boxes.All();
+    const auto shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, kMismatchText);
     EXPECT_EQ(shown[0].caption, "Veltrix");
@@ -108,7 +108,7 @@ TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFil
 {
     WriteBytes(kPasswordFilePath, std::string(DigestOf("old")) + "\r\nsecond line\r\n" + std::string(300, 'x'));
     CAuditRecorder events;
-    ShownBoxes boxes;
+    MessageBoxCatcher boxes;
     CChangePasswordDlg dlg;
     HWND dialog = nullptr;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
@@ -126,7 +126,7 @@ TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFil
     if (AccessListsAreKept())
         EXPECT_EQ(AccessListOf(kPasswordFilePath), kAdministratorsOnly);
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"password.txt"}) << "no temporary file stays";
-    const auto shown = boxes.All();
+    const auto shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, kSavedText);
     EXPECT_EQ(shown[0].caption, "Veltrix");
@@ -140,7 +140,7 @@ TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFil
 
 TEST_F(ChangePasswordDlgTest, TypingAndDeletingACharacterStoresTheEmptyPassword)
 {
-    ShownBoxes boxes;
+    MessageBoxCatcher boxes;
     CChangePasswordDlg dlg;
     bool enabled = false;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
@@ -157,7 +157,7 @@ TEST_F(ChangePasswordDlgTest, TypingAndDeletingACharacterStoresTheEmptyPassword)
 // ends cancelled and no temporary file is left in .\data.
 void ExpectSaveRefused()
 {
-    ShownBoxes boxes;
+    MessageBoxCatcher boxes;
     CChangePasswordDlg dlg;
     HWND dialog = nullptr;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
@@ -167,7 +167,7 @@ void ExpectSaveRefused()
         ClickOk(hWnd);
     });
     EXPECT_EQ(result, IDCANCEL);
-    const auto shown = boxes.All();
+    const auto shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, kNotSavedText);
     EXPECT_EQ(shown[0].caption, "Veltrix");

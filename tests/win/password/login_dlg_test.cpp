@@ -73,7 +73,7 @@ TEST_F(LoginDlgTest, StoredDigestComesFromAnExistingPasswordFileAndTheDefaultOnl
 
 TEST_F(LoginDlgTest, OkIsEnabledExactlyWhileTheTypedTextMatches)
 {
-    ShownBoxes boxes;  // none expected
+    MessageBoxCatcher boxes;  // none expected
     CLoginDlg dlg;
     std::string trace;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
@@ -96,7 +96,7 @@ TEST_F(LoginDlgTest, OkIsEnabledExactlyWhileTheTypedTextMatches)
     EXPECT_EQ(trace, "---+-+");
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dlg.m_strPassword, "quimbly");
-    EXPECT_TRUE(boxes.All().empty());
+    EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(g_nLoginAttempts, 4);
 }
 
@@ -141,7 +141,7 @@ TEST_F(LoginDlgTest, EmptyStoredPasswordEnablesOkOnlyAfterAChange)
 TEST_F(LoginDlgTest, FifthWrongEntryEndsTheDialogCancelled)
 {
     CAuditRecorder events;
-    ShownBoxes boxes;
+    MessageBoxCatcher boxes;
     CLoginDlg dlg;
     HWND dialog = nullptr;
     std::vector<std::string> afterEach;
@@ -170,7 +170,7 @@ TEST_F(LoginDlgTest, FifthWrongEntryEndsTheDialogCancelled)
         "3 sel 0-5 focus", "2 sel 0-5 focus", "1 sel 0-5 focus", "0 sel 0-5 focus", "-1 ended",
     };
     EXPECT_EQ(afterEach, expected);
-    const auto shown = boxes.All();
+    const auto shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 5u);
     for (const auto& box : shown) {
         EXPECT_EQ(box.text, "Password error!");
@@ -184,14 +184,14 @@ TEST_F(LoginDlgTest, FifthWrongEntryEndsTheDialogCancelled)
 
 TEST_F(LoginDlgTest, CancelEndsAtOnceWithoutAMessage)
 {
-    ShownBoxes boxes;
+    MessageBoxCatcher boxes;
     CLoginDlg dlg;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
         TypeText(::GetDlgItem(hWnd, IDC_PASSWORD), "quimbly");
         ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_TRUE(boxes.All().empty());
+    EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(g_nLoginAttempts, 4);
 }
 

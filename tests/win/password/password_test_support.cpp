@@ -6,56 +6,9 @@
 #include "support/modal.h"
 #include "support/file_bytes.h"
 
-namespace {
-
-// A message box shows its icon in a static of style SS_ICON; the standard icons are shared
-// handles, so the handle tells which one it is.
-BOOL CALLBACK FindIcon(HWND child, LPARAM lParam)
-{
-    if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-        return TRUE;
-    const HICON shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
-    if (!shown)
-        return TRUE;
-    BoxIcon& icon = *reinterpret_cast<BoxIcon*>(lParam);
-    if (shown == ::LoadIconA(nullptr, IDI_EXCLAMATION))
-        icon = BoxIcon::Exclamation;
-    else if (shown == ::LoadIconA(nullptr, IDI_INFORMATION))
-        icon = BoxIcon::Information;
-    else
-        icon = BoxIcon::Other;
-    return FALSE;
-}
-
-BoxIcon IconOf(HWND box)
-{
-    BoxIcon icon = BoxIcon::None;
-    ::EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&icon));
-    return icon;
-}
-
-}  // namespace
-
-void InstallFolderTest::SetUp()
-{
-    m_scratch.emplace("vtxP");
-    ASSERT_TRUE(::SetCurrentDirectoryA(m_scratch->Make("data", true).c_str()));
-    ASSERT_TRUE(::SetCurrentDirectoryA(".."));
-}
-
-void InstallFolderTest::TearDown()
-{
-    m_scratch.reset();
-}
-
 void InstallFolderTest::WriteBytes(const char* path, const std::string& bytes)
 {
     ASSERT_TRUE(WriteWholeFile(path, bytes)) << path;
-}
-
-std::string InstallFolderTest::ReadBytes(const char* path)
-{
-    return ReadWholeFile(path).value_or("<missing>");
 }
 
 std::vector<std::string> InstallFolderTest::DataFiles()
@@ -73,27 +26,6 @@ std::vector<std::string> InstallFolderTest::DataFiles()
     ::FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-ShownBoxes::ShownBoxes()
-{
-    m_catcher.m_onShown = &ShownBoxes::OnShown;
-    m_catcher.m_context = this;
-}
-
-void ShownBoxes::OnShown(HWND box, void* context)
-{
-    static_cast<ShownBoxes*>(context)->m_icons.push_back(IconOf(box));
-}
-
-std::vector<ShownBoxes::Box> ShownBoxes::All() const
-{
-    std::vector<Box> boxes;
-    const auto& shown = m_catcher.Shown();
-    for (size_t i = 0; i < shown.size(); ++i)
-        boxes.push_back({shown[i].text, shown[i].caption, shown[i].owner,
-                         i < m_icons.size() ? m_icons[i] : BoxIcon::None});
-    return boxes;
 }
 
 std::pair<DWORD, DWORD> SelectionOf(HWND edit)

@@ -1,53 +1,29 @@
 // What the password dialogs' tests share: an installation folder of their own as the current
-// directory, its files, and the message boxes shown with their icons.
+// directory, its files, and the edits' typing.
 #pragma once
 
 #include "framework/handle.h"
+#include "support/main_window_harness.h"
 #include "support/message_boxes.h"
-#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
-// Each test runs in a new folder with an empty "data" subfolder, made the current directory,
-// so that ".\data\password.txt" is the test's own. Removed afterwards, read-only files included.
+// Each test runs in an installation folder of its own, so that ".\data\password.txt" is the
+// test's own.
 class InstallFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     static void WriteBytes(const char* path, const std::string& bytes);
     // The file's bytes; "<missing>" when it cannot be opened.
-    static std::string ReadBytes(const char* path);
+    static std::string ReadBytes(const char* path) { return InstallFolder::ReadFileBytes(path); }
     // The names in .\data, sorted.
     static std::vector<std::string> DataFiles();
 
 private:
-    std::optional<ScratchFolder> m_scratch;
-};
-
-enum class BoxIcon { None, Exclamation, Information, Other };
-
-// The caught message boxes with the icon each one showed.
-class ShownBoxes {
-public:
-    ShownBoxes();
-    struct Box {
-        std::string text;
-        std::string caption;
-        HWND owner;
-        BoxIcon icon;
-    };
-    std::vector<Box> All() const;
-
-private:
-    static void OnShown(HWND box, void* context);
-    MessageBoxCatcher m_catcher;
-    std::vector<BoxIcon> m_icons;
+    InstallFolder m_install{"vtxP"};
 };
 
 // The edit's selection as (start, end).

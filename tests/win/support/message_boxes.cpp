@@ -27,6 +27,32 @@ std::string TextOf(HWND box)
     }
     return {};
 }
+
+// A message box shows its icon in a static of style SS_ICON; the standard icons are shared
+// handles, so the handle tells which one it is.
+BOOL CALLBACK FindIcon(HWND child, LPARAM lParam)
+{
+    if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        return TRUE;
+    const HICON shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
+    if (!shown)
+        return TRUE;
+    BoxIcon& icon = *reinterpret_cast<BoxIcon*>(lParam);
+    if (shown == ::LoadIconA(nullptr, IDI_EXCLAMATION))
+        icon = BoxIcon::Exclamation;
+    else if (shown == ::LoadIconA(nullptr, IDI_INFORMATION))
+        icon = BoxIcon::Information;
+    else
+        icon = BoxIcon::Other;
+    return FALSE;
+}
+
+BoxIcon IconOf(HWND box)
+{
+    BoxIcon icon = BoxIcon::None;
+    ::EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&icon));
+    return icon;
+}
 }  // namespace
 
 bool MessageBoxCatcher::OnHook(int code, WPARAM wParam, LPARAM)
@@ -37,9 +63,7 @@ bool MessageBoxCatcher::OnHook(int code, WPARAM wParam, LPARAM)
             m_last = box;
             char caption[256] = {};
             ::GetWindowTextA(box, caption, sizeof caption);
-            m_shown.push_back({TextOf(box), caption, ::GetWindow(box, GW_OWNER)});
-            if (m_onShown)
-                m_onShown(box, m_context);
+            m_shown.push_back({TextOf(box), caption, ::GetWindow(box, GW_OWNER), IconOf(box)});
             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
     }

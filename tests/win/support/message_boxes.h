@@ -12,10 +12,13 @@
 // A dialog that user32 made for MessageBox, not one of our templates.
 bool IsMessageBox(HWND hWnd);
 
+enum class BoxIcon { None, Exclamation, Information, Other };
+
 struct ShownMessageBox {
     std::string text;
     std::string caption;
     HWND owner;
+    BoxIcon icon;
 };
 
 class MessageBoxCatcher : public CThreadHook<MessageBoxCatcher, WH_CBT> {
@@ -23,10 +26,6 @@ public:
 
     const std::vector<ShownMessageBox>& Shown() const { return m_shown; }
     void Clear() { m_shown.clear(); }
-
-    // Runs while a caught box is still on screen (before it is dismissed).
-    void (*m_onShown)(HWND box, void* context) = nullptr;
-    void* m_context = nullptr;
 
 private:
     bool OnHook(int code, WPARAM wParam, LPARAM lParam) override;
