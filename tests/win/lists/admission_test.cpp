@@ -13,20 +13,6 @@
 
 namespace {
 
-std::string SystemDirectory()
-{
-    char buffer[MAX_PATH];
-    ::GetSystemDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
-std::string WindowsDirectory()
-{
-    char buffer[MAX_PATH];
-    ::GetWindowsDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
 std::string FlipCase(std::string text)
 {
     for (char& c : text)

@@ -155,20 +155,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-std::string WindowsDirectory()
-{
-    char buffer[MAX_PATH];
-    ::GetWindowsDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
-std::string SystemDirectory()
-{
-    char buffer[MAX_PATH];
-    ::GetSystemDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
 // What OLE hands a drop target while the user drags over the list and lets go.
 struct DragResult {
     DWORD enter;

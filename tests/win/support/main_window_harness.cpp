@@ -18,9 +18,9 @@
 // ---- installation folder ------------------------------------------------------------------
 
 InstallFolder::InstallFolder(const char* name)
-    : m_scratch(name), m_app(m_scratch.Make("App", true)), m_savedInstallDir(g_strInstallDir.GetString())
+    : ScratchFolder(name), m_app(Make("App", true)), m_savedInstallDir(g_strInstallDir.GetString())
 {
-    m_scratch.Make("App\\data", true);
+    Make("App\\data", true);
     g_strInstallDir = m_app.c_str();
     ::SetCurrentDirectoryA(m_app.c_str());
 }

@@ -17,25 +17,22 @@
 #include <string>
 #include <vector>
 
-// A scratch installation folder with its data folder, named in g_strInstallDir and made the
-// current directory as start-up would; removed (and both put back) when the object goes.
-class InstallFolder {
+// A scratch folder with an installation folder "App" and its data folder in it, named in
+// g_strInstallDir and made the current directory as start-up would; removed (and both put back)
+// when the object goes. Make() names paths in the scratch folder.
+class InstallFolder : public ScratchFolder {
 public:
     explicit InstallFolder(const char* name);
     ~InstallFolder();
-    InstallFolder(const InstallFolder&) = delete;
-    InstallFolder& operator=(const InstallFolder&) = delete;
     const std::string& Path() const { return m_app; }
-    // The scratch folder that holds the installation folder ("App") beside anything else.
-    const std::string& Root() const { return m_scratch.Path(); }
-    std::string Make(const std::string& relative, bool isFolder = false) const { return m_scratch.Make(relative, isFolder); }
+    // The scratch folder that holds the installation folder beside anything else.
+    const std::string& Root() const { return ScratchFolder::Path(); }
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
     // A file's bytes; "<missing>" when it cannot be read.
     static std::string ReadFileBytes(const std::string& path);
     static void WriteFileBytes(const std::string& path, const std::string& bytes) { WriteWholeFile(path, bytes); }
 
 private:
-    ScratchFolder m_scratch;
     std::string m_app;
     std::string m_savedInstallDir;
 };

@@ -2,6 +2,20 @@
 
 #include <windows.h>
 
+std::string WindowsDirectory()
+{
+    char buffer[MAX_PATH] = "";
+    ::GetWindowsDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
+std::string SystemDirectory()
+{
+    char buffer[MAX_PATH] = "";
+    ::GetSystemDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
 void RemoveTree(const std::string& path)
 {
     WIN32_FIND_DATAA data;

@@ -7,6 +7,10 @@
 // Removes a folder with everything in it, read-only files too.
 void RemoveTree(const std::string& path);
 
+// The Windows folder and the system folder, as the program reads them.
+std::string WindowsDirectory();
+std::string SystemDirectory();
+
 class ScratchFolder {
 public:
     explicit ScratchFolder(const char* name);
