@@ -138,6 +138,21 @@ bool CPathFacts::IsSameEntry(const std::string& a, const std::string& b)
     return ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+std::string CPathFacts::EntryKey(const std::string& path)
+{
+    // Texts that the case-blind comparison finds alike have the same case-blind sort key.
+    WCHAR wide[MAX_PATH];
+    if (::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) <= 0)
+        return {};
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int size = ::LCMapStringW(LOCALE_USER_DEFAULT, flags, wide, -1, nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::string key(static_cast<size_t>(size), '\0');
+    ::LCMapStringW(LOCALE_USER_DEFAULT, flags, wide, -1, reinterpret_cast<WCHAR*>(key.data()), size);
+    return key;
+}
+
 std::optional<std::string> CPathFacts::ShortcutTarget(const std::string& path)
 {
     SHFILEINFOA info{};

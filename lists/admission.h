@@ -38,6 +38,7 @@ public:
     std::string InstallDir() override;
     const AnsiCodePage& CodePage() override;
     bool IsSameEntry(const std::string& a, const std::string& b) override;
+    std::string EntryKey(const std::string& path) override;
     std::optional<std::string> ShortcutTarget(const std::string& path) override;
     bool IsProgram(const std::string& path) override;
     std::string FullPath(const std::string& path) override;

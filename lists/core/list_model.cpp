@@ -2,6 +2,8 @@
 
 #include "lists/core/list_file.h"
 
+#include <unordered_set>
+
 namespace {
 
 // Characters that no file or folder name holds (':' only after a drive letter).
@@ -28,6 +30,11 @@ std::optional<size_t> IPathFacts::FindEntry(const std::vector<std::string>& entr
         if (IsSameEntry(entries[i], path))
             return i;
     return std::nullopt;
+}
+
+std::string IPathFacts::EntryKey(const std::string&)
+{
+    return {};
 }
 
 bool IsAbsolutePath(const std::string& path)
@@ -83,12 +90,16 @@ bool CListModel::Load(IEnumerationChannel* channel, const std::function<void(con
 {
     m_entries.clear();
     m_bChanged = false;
+    std::unordered_set<std::string> keys;
     m_bWhole = channel && EnumerateList(*channel, m_description.dwEnumCode, [&](const char* text) {
                    if (!IsListablePath(text))
                        return false;
                    const std::string path = text;
-                   if (m_description.bSkipListedAtLoad && Find(path))
-                       return true;
+                   if (m_description.bSkipListedAtLoad) {
+                       const std::string key = m_facts.EntryKey(path);
+                       if ((key.empty() || !keys.insert(key).second) && Find(path))
+                           return true;
+                   }
                    m_entries.push_back(path);
                    if (onAppended)
                        onAppended(path);

@@ -34,6 +34,10 @@ public:
     virtual bool IsSameEntry(const std::string& a, const std::string& b) = 0;
     // The index of the entry that names path, as the list view's string search finds it.
     virtual std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path);
+    // A key that every entry the same as path shares, or "" for none. A search compares the path
+    // with each entry, which would make a long load quadratic: the load looks a path up only
+    // when an entry before it has its key.
+    virtual std::string EntryKey(const std::string& path);
     // nullopt when path is no shortcut; "" for a shortcut whose target cannot be read.
     virtual std::optional<std::string> ShortcutTarget(const std::string& path) = 0;
     virtual bool IsProgram(const std::string& path) = 0;

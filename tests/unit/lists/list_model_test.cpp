@@ -38,6 +38,12 @@ public:
     std::string InstallDir() override { return "C:\\Program Files\\Veltrix"; }
     const AnsiCodePage& CodePage() override { return m_codePage; }
     bool IsSameEntry(const std::string& a, const std::string& b) override { return Upper(a) == Upper(b); }
+    std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path) override
+    {
+        ++m_finds;
+        return IPathFacts::FindEntry(entries, path);
+    }
+    std::string EntryKey(const std::string& path) override { return m_bOneKey ? "K" : Upper(path); }
     std::optional<std::string> ShortcutTarget(const std::string& path) override
     {
         const auto it = m_shortcuts.find(path);
@@ -83,6 +89,8 @@ public:
         {"D:\\Desk\\Notes.lnk", "D:\\Docs\\notes.txt"},
         {"D:\\Desk\\Broken.lnk", ""},
     };
+    int m_finds = 0;
+    bool m_bOneKey = false;  // every path the same key
 
 private:
     AnsiCodePage m_codePage{&NoLeadBytes, &UpperAscii};
@@ -270,6 +278,12 @@ TEST_F(ListModel, LoadKeepsTheDriversOrderAndTellsAListNotReadWhole)
     EXPECT_TRUE(locked.Load(&lockedDriver, [&](const std::string& path) { heard.push_back(path); }));
     EXPECT_EQ(locked.Entries(), (std::vector<std::string>{"D:\\A", "D:\\B"})) << "a repeat is left out";
     EXPECT_EQ(heard, locked.Entries());
+    EXPECT_EQ(m_facts.m_finds, 1) << "only the path whose key came before is looked up";
+    m_facts.m_bOneKey = true;
+    CPlayedList sameKeys(driver);
+    EXPECT_TRUE(locked.Load(&sameKeys));
+    EXPECT_EQ(locked.Entries(), (std::vector<std::string>{"D:\\A", "D:\\B"})) << "a shared key only asks";
+    m_facts.m_bOneKey = false;
     EXPECT_EQ(Loaded(g_trustedList, driver).Entries(), driver) << "repeats shown as they come";
 
     CPlayedList failing(driver, 2);

@@ -41,18 +41,18 @@ TEST(ListFilling, TheLockedViewSkipsRepeatsInAnyCaseTheTrustedViewShowsThemAll)
 {
     InstallFolder install("vtxE-fill");
     FakeDriver driver;
-    driver.m_locked = {"C:\\Data\\A", "C:\\DATA\\a", "C:\\Data\\B", "c:\\data\\b"};
+    driver.m_locked = {"C:\\Data\\A", "C:\\DATA\\a", "C:\\Data\\B", "c:\\data\\b", "C:\\Donn\xE9" "es", "C:\\DONN\xC9" "ES"};
     driver.m_trusted = {"C:\\Tools\\p.exe", "C:\\TOOLS\\P.EXE", "C:\\Tools\\p.exe"};
     CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) {
-        EXPECT_EQ(ListTexts(Locked(hWnd)), (std::vector<std::string>{"C:\\Data\\A", "C:\\Data\\B"}));
+        EXPECT_EQ(ListTexts(Locked(hWnd)), (std::vector<std::string>{"C:\\Data\\A", "C:\\Data\\B", "C:\\Donn\xE9" "es"}));
         EXPECT_EQ(ListTexts(Trusted(hWnd)), driver.m_trusted);
         Close(hWnd);
     });
     // Every answer was asked for, the repeated last entry too; the locked list was read first.
     EXPECT_EQ(driver.m_enumerations,
-              (std::vector<uint32_t>{IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM,
-                                     IOCTL_TRUST_ENUM, IOCTL_TRUST_ENUM, IOCTL_TRUST_ENUM}));
+              (std::vector<uint32_t>{IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM, IOCTL_LOCK_ENUM,
+                                     IOCTL_LOCK_ENUM, IOCTL_TRUST_ENUM, IOCTL_TRUST_ENUM, IOCTL_TRUST_ENUM}));
     EXPECT_TRUE(driver.m_requests.empty());
 }
 
