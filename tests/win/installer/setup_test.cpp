@@ -4,6 +4,7 @@
 // blanks, and a failure half-way that leaves nothing behind.
 #include "res/resource.h"
 #include "support/file_bytes.h"
+#include "support/scratch_folder.h"
 #include "support/service_probe.h"
 #include "support/vtx_process.h"
 
@@ -183,26 +184,6 @@ void ExpectRemoved(const std::string& installDir, const DataSnapshot& data)
     EXPECT_FALSE(MachineKeyExists(kUninstallKey));
     EXPECT_FALSE(MachineKeyExists(kEventSourceKey));
     EXPECT_EQ(ReadData(installDir), data);
-}
-
-// Removes what a test left: the kept data\ and the scratch folder.
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + "\\" + name);
-            else
-                ::DeleteFileA((folder + "\\" + name).c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryA(folder.c_str());
 }
 
 bool IsShownDialog(HWND hWnd, const char* caption)
