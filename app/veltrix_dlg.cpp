@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/veltrix_app.h"
+#include "driver/service_routines.h"
 #include "driver/stop_progress_dlg.h"
 #include "framework/app.h"
 #include "password/change_password_dlg.h"
@@ -203,7 +204,17 @@ void CVeltrixDlg::OnUninstall()
     if (progress.DoModal() == IDOK) {
         // Saves both lists and ends the main window before the uninstaller runs.
         OnOK();
-        ::ShellExecuteA(nullptr, "open", command, nullptr, g_strInstallDir, SW_SHOWDEFAULT);
+        const HINSTANCE started = ::ShellExecuteA(nullptr, "open", command, nullptr, g_strInstallDir, SW_SHOWDEFAULT);
+        // ShellExecute's failures are the values up to 32. With no uninstaller running, the
+        // driver must not stay stopped.
+        if (reinterpret_cast<INT_PTR>(started) <= 32) {
+            if (StartDriverService(*m_pServices))
+                MessageBox("Can't start unins000.exe! Veltrix protection is on again.", "Veltrix",
+                           MB_OK | MB_ICONEXCLAMATION);
+            else
+                MessageBox("Can't start unins000.exe! Veltrix protection stays off until Veltrix is started again.",
+                           "Veltrix", MB_OK | MB_ICONEXCLAMATION);
+        }
     } else {
         MessageBox("Veltrix Stoping failure!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
     }

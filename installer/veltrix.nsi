@@ -41,6 +41,16 @@ ManifestSupportedOS all
 !define EXIT_RUNNING 2
 !define EXIT_FAILED 3
 
+; The access lists of the installation, with their masks named. The folder belongs to
+; administrators wherever it is (outside Program Files it would inherit "Authenticated Users:
+; Modify", and anyone could replace what an administrator runs from it); data\ holds the password
+; and the lists, for SYSTEM and Administrators only. Both are protected (nothing inherited from
+; above), owned by Administrators and inherited by everything inside.
+!define FILE_ALL_ACCESS 0x001F01FF
+!define FILE_GENERIC_READ_EXECUTE 0x001200A9   ; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE
+!define INSTDIR_SDDL "O:BAD:P(A;OICI;${FILE_ALL_ACCESS};;;SY)(A;OICI;${FILE_ALL_ACCESS};;;BA)(A;OICI;${FILE_GENERIC_READ_EXECUTE};;;BU)"
+!define DATA_SDDL "O:BAD:P(A;OICI;${FILE_ALL_ACCESS};;;SY)(A;OICI;${FILE_ALL_ACCESS};;;BA)"
+
 Name "Veltrix"
 Caption "Veltrix ${VERSION} Setup"
 OutFile "${OUTFILE}"
@@ -66,6 +76,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 the Veltrix deve
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+; Cancel in the uninstaller: the driver that vtx.exe stopped for it runs again.
+!define MUI_CUSTOMFUNCTION_UNABORT un.StartDriverAgain
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -234,19 +246,77 @@ Function WineAdaptation
   DeleteRegValue HKLM "${SERVICE_KEY}" "WOW64"
 FunctionEnd
 
-; data\ belongs to the user's password and lists: SYSTEM and Administrators only, not inherited
-; from the installation folder (a protected access list).
-Function ProtectDataFolder
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", i 1, *p .r1, p 0) i .r0'
-  ${If} $0 == 0
-    !insertmacro Fail "The access list of $INSTDIR\data could not be made."
+; Gives a folder the owner and access list of a security descriptor and puts everything already
+; inside it back to inheriting that list alone: ProtectTree <folder> <SDDL text>.
+; SetFileSecurity on a folder reaches none of the files in it; TreeResetNamedSecurityInfo with
+; KeepExplicit FALSE does, and drops what anyone gave them by hand.
+!define SE_FILE_OBJECT 1
+!define OWNER_SECURITY_INFORMATION 0x00000001
+!define DACL_SECURITY_INFORMATION 0x00000004
+!define PROTECTED_DACL_SECURITY_INFORMATION 0x80000000
+!macro ProtectTree FOLDER SDDL
+  Push $R0
+  Push $R1
+  Push $R2
+  StrCpy $R0 "${FOLDER}"
+  StrCpy $R1 "${SDDL}"
+  ; $R2 = 1 when every call succeeded
+  Call ProtectTree
+  ${If} $R2 != 1
+    !insertmacro Fail "The access list of ${FOLDER} could not be set."
   ${EndIf}
-  ; DACL_SECURITY_INFORMATION
-  System::Call 'advapi32::SetFileSecurityW(w "$INSTDIR\data", i 4, p r1) i .r0'
+  Pop $R2
+  Pop $R1
+  Pop $R0
+!macroend
+
+Function ProtectTree
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $R2 0
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R1, i 1, *p .r1, p 0) i .r0 ?e'
+  Pop $2
+  DetailPrint "ConvertStringSecurityDescriptorToSecurityDescriptorW($R1) = $0 (error $2)"
+  ${If} $0 == 0
+    Goto done
+  ${EndIf}
+  System::Call 'advapi32::GetSecurityDescriptorOwner(p r1, *p .r2, *i .r4) i .r0'
+  DetailPrint "GetSecurityDescriptorOwner = $0"
+  ${If} $0 != 0
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r4, *p .r3, *i .r4) i .r0'
+    DetailPrint "GetSecurityDescriptorDacl = $0"
+  ${EndIf}
+  ${If} $0 != 0
+    ; The folder itself (non-zero on success; the descriptor says that its list is protected),
+    ; then everything in it (an error code, 0 on success; KeepExplicit FALSE, no progress function).
+    System::Call 'advapi32::SetFileSecurityW(w R0, i ${OWNER_SECURITY_INFORMATION}|${DACL_SECURITY_INFORMATION}, p r1) i .r0'
+    DetailPrint "SetFileSecurityW($R0) = $0"
+    ${If} $0 != 0
+      System::Call 'advapi32::TreeResetNamedSecurityInfoW(w R0, i ${SE_FILE_OBJECT}, \
+          i ${OWNER_SECURITY_INFORMATION}|${DACL_SECURITY_INFORMATION}|${PROTECTED_DACL_SECURITY_INFORMATION}, \
+          p r2, p 0, p r3, p 0, i 0, p 0, i 0, p 0) i .r0'
+      DetailPrint "TreeResetNamedSecurityInfoW($R0) = $0"
+      ${If} $0 == 0
+        StrCpy $R2 1
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
   System::Call 'kernel32::LocalFree(p r1)'
-  ${If} $0 == 0
-    !insertmacro Fail "The access list of $INSTDIR\data could not be set."
-  ${EndIf}
+  done:
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; The installation folder first: resetting it resets data\ too, which then gets its own list.
+Function ProtectInstallation
+  !insertmacro ProtectTree "$INSTDIR" "${INSTDIR_SDDL}"
+  !insertmacro ProtectTree "$INSTDIR\data" "${DATA_SDDL}"
 FunctionEnd
 
 Section "Veltrix"
@@ -281,6 +351,16 @@ Section "Veltrix"
     CreateDirectory "$PLUGINSDIR\old-driver"
     CopyFiles /SILENT "${DRIVER_FILE}" "$PLUGINSDIR\old-driver"
   ${EndIf}
+  ; The folders are the administrators' before anything is written into them.
+  ${IfNot} ${FileExists} "$INSTDIR\data\*.*"
+    ClearErrors
+    CreateDirectory "$INSTDIR\data"
+    ${If} ${Errors}
+      !insertmacro Fail "The folder $INSTDIR\data could not be created."
+    ${EndIf}
+    StrCpy $CreatedDataDir 1
+  ${EndIf}
+  Call ProtectInstallation
   SetOverwrite try
   ClearErrors
   SetOutPath "$INSTDIR"
@@ -292,15 +372,6 @@ Section "Veltrix"
   ${If} ${Errors}
     !insertmacro Fail "The program files could not be written to $INSTDIR (a file in use?)."
   ${EndIf}
-  ${IfNot} ${FileExists} "$INSTDIR\data\*.*"
-    ClearErrors
-    CreateDirectory "$INSTDIR\data"
-    ${If} ${Errors}
-      !insertmacro Fail "The folder $INSTDIR\data could not be created."
-    ${EndIf}
-    StrCpy $CreatedDataDir 1
-  ${EndIf}
-  Call ProtectDataFolder
 
   ; The driver, in the native system32\drivers (this process is of Windows' own bitness, so no
   ; redirection applies).
@@ -372,14 +443,55 @@ SectionEnd
 
 Function un.onInit
   !insertmacro SetRegistryView
-FunctionEnd
-
-Section "un.Veltrix"
-  SetShellVarContext all
   InitPluginsDir
   ; Its own copy of the service library, so that a half-removed installation can still be
   ; cleaned up and the installed file is free to go.
   File "/oname=$PLUGINSDIR\vtxlib32.dll" "${FILES}\vtxlib32.dll"
+  Call un.CheckInstallation
+FunctionEnd
+
+; vtx.exe stops the driver before it starts the uninstaller. Every way out before the service is
+; removed (Cancel, a refusal) starts it again, so that protection does not stay off.
+Function un.StartDriverAgain
+  Push $0
+  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ${If} $0 != ""
+    !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStart $0
+    DetailPrint "Starting the Veltrix service again: $0"
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; The installation recorded on this machine (the service's vtxapp, else the Apps and Features
+; entry) is the only one to remove: a copy of this file elsewhere, whose $INSTDIR is its own
+; folder, refuses rather than removing the service and deleting files where it happens to be.
+; NSIS runs the uninstaller from a temporary copy with _?=, so $INSTDIR is what tells.
+; With nothing recorded it goes on: a second run finds nothing to do.
+Function un.CheckInstallation
+  Push $0
+  Push $1
+  ReadRegStr $0 HKLM "${SERVICE_KEY}" "vtxapp"
+  ${If} $0 == ""
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  StrCpy $1 $0 "" -1
+  ${If} $1 == "\"
+    StrCpy $0 $0 -1
+  ${EndIf}
+  ; LogicLib's == ignores case, as Windows' file names do.
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+    Call un.StartDriverAgain
+    MessageBox MB_OK|MB_ICONSTOP "Veltrix is installed in $0, not in $INSTDIR. Uninstall it from Apps and Features or with $0\unins000.exe." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
+    Quit
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+Section "un.Veltrix"
+  SetShellVarContext all
 
   ; vtx.exe may still be closing when it starts this; wait up to 30 seconds.
   ${ForEach} $1 1 60 + 1
@@ -390,6 +502,7 @@ Section "un.Veltrix"
     Sleep 500
   ${Next}
   ${If} $0 == 1
+    Call un.StartDriverAgain
     MessageBox MB_OK|MB_ICONEXCLAMATION "Veltrix is running. Close Veltrix (and vtxctl), then uninstall again." /SD IDOK
     SetErrorLevel ${EXIT_RUNNING}
     Quit
@@ -398,6 +511,14 @@ Section "un.Veltrix"
   DetailPrint "Removing the Veltrix service"
   !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStop $0
   !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxDelete $0
+  ReadRegStr $1 HKLM "${SERVICE_KEY}" "ImagePath"
+  ${If} $0 == 0
+  ${AndIf} $1 != ""
+    Call un.StartDriverAgain
+    MessageBox MB_OK|MB_ICONSTOP "The Veltrix service could not be removed. Nothing was changed." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
+    Quit
+  ${EndIf}
   ; The file of a driver that has not unloaded yet goes at the next start.
   Delete /REBOOTOK "${DRIVER_FILE}"
 

@@ -14,6 +14,8 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <cctype>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -22,6 +24,7 @@ namespace {
 const char kDefaultDir[] = "C:\\Program Files\\Veltrix";
 const char kSpacedDir[] = "C:\\Program Files\\My Tools\\Veltrix";
 const char kScratch[] = "C:\\SetupTest";
+const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrix";
 const char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Veltrix";
 const char* const kProgramFiles[] = {"vtx.exe", "vtxctl.exe", "vtxlib32.dll", "VeltrixHelp.chm",
@@ -144,13 +147,22 @@ void ExpectInstalled(const std::string& installDir)
 
     for (const char* name : kProgramFiles)
         EXPECT_TRUE(Exists(installDir + "\\" + name)) << name;
-    // Windows reads back the list as set, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)". Wine keeps no
-    // access lists: it maps them onto the folder's Unix mode (no access for others) and reads
-    // back SYSTEM and the owner, an administrator; nobody else.
-    const std::string access = AccessList(installDir + "\\data");
-    EXPECT_NE(access.find("(A;OICI;FA;;;SY)"), std::string::npos) << access;
-    for (const char* everyone : {";;;WD)", ";;;BU)", ";;;AU)"})
-        EXPECT_EQ(access.find(everyone), std::string::npos) << access;
+    // Windows reads back the lists as set: data\ "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", the
+    // folder the same and Users' read and execute. Wine keeps no access lists: it maps them onto
+    // the folder's Unix mode (no access for others) and reads back SYSTEM and the owner, an
+    // administrator; nobody else. Neither ever shows anyone else with more than that.
+    for (const std::string& folder : {installDir, installDir + "\\data"}) {
+        const std::string access = AccessList(folder);
+        EXPECT_NE(access.find("(A;OICI;FA;;;SY)"), std::string::npos) << folder << ": " << access;
+        for (const char* everyone : {";;;WD)", ";;;AU)"})
+            EXPECT_EQ(access.find(everyone), std::string::npos) << folder << ": " << access;
+        // Users: read and execute in the folder, nothing in data\.
+        const size_t users = access.find(";;;BU)");
+        const char kUsersReadExecute[] = "(A;OICI;0x1200a9;;;BU)";
+        EXPECT_TRUE(users == std::string::npos ||
+                    (folder == installDir && users >= 16 && access.compare(users - 16, 22, kUsersReadExecute) == 0))
+            << folder << ": " << access;
+    }
     EXPECT_TRUE(ReadWholeFile(DriverFile()) == ReadWholeFile(DosPath(VTX_SETUP_DRIVER))) << "driver file";
     EXPECT_TRUE(Exists(ShortcutFile()));
 
@@ -257,14 +269,20 @@ std::string DescribeWindows()
     return text;
 }
 
+// The window of the uninstaller that "Uninstall Veltrix..." started.
+HWND WaitForUninstaller()
+{
+    // NSIS puts a page's subcaption, a blank here, after the caption.
+    return WaitForAnyWindow([](HWND hWnd) { return Caption(hWnd).rfind("Veltrix Uninstall", 0) == 0 &&
+                                                   ::GetDlgItem(hWnd, IDOK); },
+                            kSetupTimeout);
+}
+
 // The uninstaller that "Uninstall Veltrix..." started, answered as a user who keeps the data:
 // "Uninstall", "No" to removing the password and the lists, then "Close".
 void UninstallInteractively()
 {
-    // NSIS puts a page's subcaption, a blank here, after the caption.
-    HWND wizard = WaitForAnyWindow([](HWND hWnd) { return Caption(hWnd).rfind("Veltrix Uninstall", 0) == 0 &&
-                                                          ::GetDlgItem(hWnd, IDOK); },
-                                   kSetupTimeout);
+    HWND wizard = WaitForUninstaller();
     ASSERT_TRUE(wizard) << "no uninstaller window; windows: " << DescribeWindows();
     Click(::GetDlgItem(wizard, IDOK));
     HWND question = WaitForAnyWindow([](HWND hWnd) {
@@ -366,6 +384,26 @@ TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
     const ConsoleRun listed = RunConsoleProgram(vtxctl + "list locked --password-stdin", "tulip7\r\n");
     EXPECT_EQ(listed.strOut, secret + "\r\n") << "the driver runs with the kept lists";
 
+    // "Uninstall Veltrix...", then Cancel in the uninstaller: the driver runs again. This test's
+    // own process keeps Wine's session going, so nothing but the uninstaller can have started it.
+    {
+        CVtxProcess vtx;
+        HWND main = LogIn(vtx, kDefaultDir, "tulip7");
+        ASSERT_TRUE(main);
+        Post(main, WM_SYSCOMMAND, IDM_UNINSTALL);
+        HWND wizard = WaitForUninstaller();
+        ASSERT_TRUE(wizard) << "no uninstaller window; windows: " << DescribeWindows();
+        EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_STOPPED)) << "stopped for the uninstaller";
+        Click(::GetDlgItem(wizard, IDCANCEL));
+        EXPECT_TRUE(PollUntil([&] { return !::IsWindow(wizard); }, kSetupTimeout));
+        EXPECT_TRUE(vtx.EndsWithin());
+        const ConsoleRun query = RunConsoleProgram("sc query veltrix");
+        std::printf("after Cancel in the uninstaller, sc query veltrix:\n%s", query.strOut.c_str());
+        EXPECT_NE(query.strOut.find("RUNNING"), std::string::npos);
+        ExpectInstalled(kDefaultDir);
+        EXPECT_EQ(ReadData(kDefaultDir), data);
+    }
+
     // "Uninstall Veltrix..." stops the driver, closes the window and starts unins000.exe.
     const std::string uninstallerCopy = std::string(kScratch) + "\\unins000.exe";
     ASSERT_TRUE(::CopyFileA((std::string(kDefaultDir) + "\\unins000.exe").c_str(), uninstallerCopy.c_str(), FALSE));
@@ -404,7 +442,28 @@ TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
 
     const std::string uninstallerCopy = std::string(kScratch) + "\\unins000.exe";
     ASSERT_TRUE(::CopyFileA((std::string(kSpacedDir) + "\\unins000.exe").c_str(), uninstallerCopy.c_str(), FALSE));
-    EXPECT_EQ(RunUninstallerCopy(uninstallerCopy, kSpacedDir), 0u);
+    // A copy run where it lies is no uninstaller of the installation that the service or, with
+    // vtxapp gone, Apps and Features records: it refuses, removes nothing, and starts the driver
+    // that was stopped for it.
+    for (const bool withVtxapp : {true, false}) {
+        SCOPED_TRACE(withVtxapp ? "recorded by the service" : "recorded by Apps and Features");
+        ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
+        if (!withVtxapp)
+            ASSERT_EQ(::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kServiceKey, "vtxapp"), ERROR_SUCCESS);
+        EXPECT_EQ(RunUninstallerCopy(uninstallerCopy, kScratch), kExitFailed);
+        EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
+        EXPECT_TRUE(Exists(uninstallerCopy));
+        EXPECT_EQ(MachineText(kUninstallKey, "InstallLocation"), kSpacedDir);
+        if (!withVtxapp)
+            ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kServiceKey, "vtxapp", REG_SZ, kSpacedDir,
+                                        sizeof kSpacedDir), ERROR_SUCCESS);
+    }
+    ExpectInstalled(kSpacedDir);
+    // The installation's own folder named in other letters is the same folder.
+    std::string lower = kSpacedDir;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(RunUninstallerCopy(uninstallerCopy, lower), 0u);
     ExpectRemoved(kSpacedDir, data);
 }
 

@@ -177,6 +177,28 @@ TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAnd
     EXPECT_EQ(Upper(record["module"]), Upper(install.Uninstaller()));
 }
 
+TEST(UninstallCommand, AnUninstallerThatCannotStartLeavesTheDriverRunningAndSaysSo)
+{
+    CVeltrixRestorer service;
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING));
+    Installation install("vtxU-unstartable", false);
+    InstallFolder::WriteFileBytes(install.Uninstaller(), "not a program");
+    FakeDriver driver;
+    driver.m_locked = {"C:\\Locked"};
+    MessageBoxCatcher boxes;
+    CVeltrixDlg dlg(driver);
+    AsApplicationsMainWindow main(dlg);
+    const INT_PTR result = RunModal(dlg, [&](HWND) { ChooseUninstall(dlg); });
+
+    EXPECT_EQ(result, IDOK) << "the lists were saved and the window closed before the start was tried";
+    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), "C:\\Locked\r\n");
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Can't start unins000.exe! Veltrix protection is on again.");
+    EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
+    EXPECT_EQ(boxes.Shown()[0].icon, BoxIcon::Exclamation);
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
+}
+
 // What can stop the uninstall before it starts, and what the user is told then.
 struct UnableToUninstall {
     const char* name;
