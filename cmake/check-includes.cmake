@@ -1,5 +1,6 @@
-# cmake -DFILES=a|b -DFOLDERS=x|y [-DSTAMP=file] -P check-includes.cmake
-# Every #include "folder/..." in the files must name one of the folders.
+# cmake -DFILES=a|b -DFOLDERS=x|y/core [-DSTAMP=file] -P check-includes.cmake
+# Every #include "folder/.../name.h" in the files must lie in one of the folders, judged by its
+# whole folder: "driver" allows driver/device_channel.h, not driver/core/protocol.h.
 cmake_minimum_required(VERSION 3.21)
 string(REPLACE "|" ";" files "${FILES}")
 string(REPLACE "|" ";" folders "${FOLDERS}")
@@ -7,7 +8,7 @@ set(wrong)
 foreach(file IN LISTS files)
   file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^/\"]+/")
   foreach(line IN LISTS lines)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^/\"]+)/.*" "\\1" folder "${line}")
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)/[^/\"]+\".*" "\\1" folder "${line}")
     if(NOT folder IN_LIST folders)
       string(APPEND wrong "\n  ${file}: ${line}")
     endif()

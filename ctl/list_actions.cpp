@@ -9,15 +9,14 @@
 #include "ctl/core/variables.h"
 #include "driver/core/protocol.h"
 #include "driver/core/service_name.h"
-#include "driver/device_channel.h"
 #include "driver/service_manager.h"
 #include "framework/file_replace.h"
 #include "lists/admission.h"
+#include "lists/list_changer.h"
 #include "lists/list_entry.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <deque>
 #include <optional>
 
 namespace {
@@ -27,21 +26,6 @@ const CListDescription& ListOf(bool trusted)
     return trusted ? g_trustedList : g_lockedList;
 }
 
-void Report(const char* text, const std::string& path)
-{
-    std::fprintf(stderr, "%s: %s\n", text, path.c_str());
-}
-
-// The driver's list into the model. A list not read whole is not changed at all: its file
-// could not be written to match, and the change would be lost at the next start.
-bool LoadWhole(CListModel& model)
-{
-    CDeviceEnumeration channel;
-    if (model.Load(channel.IsOpen() ? &channel : nullptr))
-        return true;
-    std::fprintf(stderr, "%s\n", model.Description().pszUnreadMessage);
-    return false;
-}
 
 // JSON is UTF-8; the paths are in the ANSI code page.
 std::string AnsiToUtf8(std::string_view ansi)
@@ -69,40 +53,68 @@ std::optional<std::string> EnvironmentVariable(const std::string& name)
     return value;
 }
 
+}  // namespace
+
+// The driver's list into the model. A list not read whole is not changed at all: its file
+// could not be written to match, and the change would be lost at the next start.
+bool CListActions::LoadWhole(CListModel& model)
+{
+    if (model.Load(m_device.OpenEnumeration().get()))
+        return true;
+    std::fprintf(m_err, "%s\n", model.Description().pszUnreadMessage);
+    return false;
+}
+
 // One change command's run: each path's result, as it goes to the driver (or in a dry run would
-// go), is told and recorded. Refusals go to standard error as they come; the changes to standard
+// go), is told and recorded. Refusals go to the error stream as they come; the changes to the
 // output, with --json and in a dry run all at the end.
-class CChangeRun {
+class CListActions::CChangeRun {
 public:
-    explicit CChangeRun(const CtlCommand& command) : m_command(command) {}
+    CChangeRun(const CtlCommand& command, CListActions& actions) : m_command(command), m_actions(actions) {}
 
     // Sends each change of the plan, unless this is a dry run, and keeps the model in step with
     // what the driver took; each change done is an event of the audit trail.
     void CarryOut(CListModel& model, const std::vector<ListChange>& plan)
     {
         const CListDescription& desc = model.Description();
-        for (const ListChange& change : plan) {
-            // The console is closing: what was sent is written, nothing more is sent.
-            if (g_changeGuard.MustStop())
+        // The console is closing: what was sent is written, nothing more is sent.
+        const auto mustStop = [] { return g_changeGuard.MustStop(); };
+        std::vector<ChangeOutcome> outcomes(plan.size(), ChangeOutcome::Done);
+        if (!m_command.dryRun)
+            outcomes = CListChanger(model, m_actions.m_device, FailedRequest::LeaveOut).CarryOut(plan, false, mustStop);
+        for (size_t k = 0; k < plan.size(); ++k) {
+            const ListChange& change = plan[k];
+            const bool add = change.kind == ListChange::Add;
+            switch (outcomes[k]) {
+            case ChangeOutcome::Stopped:
                 return;
+            case ChangeOutcome::Failed: {
+                const char* failure = add ? "The driver did not take" : "The driver did not remove";
+                Report(failure, change.path);
+                Record(desc, change.path, CtlResult::Failed, failure);
+                continue;
+            }
+            default:
+                break;
+            }
             switch (change.kind) {
             case ListChange::Listed:
                 Record(desc, change.given, CtlResult::Unchanged);
-                continue;
+                break;
             case ListChange::Refused:
                 Refuse(desc, change.given, change.refusal);
-                continue;
+                break;
             case ListChange::Missing:
                 Refuse(desc, change.given, std::string("Not in the ") + desc.pszName + " list");
-                continue;
+                break;
             case ListChange::Add:
             case ListChange::Remove:
+                if (!m_command.json && !m_command.dryRun)
+                    std::fprintf(Out(), "%s the %s list: %s\n", add ? "Added to" : "Removed from", desc.pszName,
+                                 change.path.c_str());
+                Record(desc, change.path, add ? CtlResult::Added : CtlResult::Removed);
                 break;
             }
-            const bool add = change.kind == ListChange::Add;
-            if (!m_command.dryRun && !Send(model, change.path, add))
-                continue;
-            Record(desc, change.path, add ? CtlResult::Added : CtlResult::Removed);
         }
     }
     CtlCounts Counts() const { return CountChanges(m_changes); }
@@ -111,19 +123,24 @@ public:
     {
         const CtlCounts counts = Counts();
         if (m_command.json) {
-            std::fputs(ChangesJson(m_command.verb, m_command.dryRun, m_changes, AnsiToUtf8).c_str(), stdout);
+            std::fputs(ChangesJson(m_command.verb, m_command.dryRun, m_changes, AnsiToUtf8).c_str(), Out());
         } else if (m_command.dryRun) {
             for (const CtlChange& change : m_changes)
                 if (const std::string line = DryRunLine(change); !line.empty())
-                    std::printf("%s\n", line.c_str());
-            std::printf("%s\n", CountsLine(counts, true).c_str());
+                    std::fprintf(Out(), "%s\n", line.c_str());
+            std::fprintf(Out(), "%s\n", CountsLine(counts, true).c_str());
         } else if (m_command.action == CtlAction::Import) {
-            std::printf("%s\n", CountsLine(counts, false).c_str());
+            std::fprintf(Out(), "%s\n", CountsLine(counts, false).c_str());
         }
         return counts.refused == 0 && saved ? kCtlDone : kCtlFailed;
     }
 
 private:
+    std::FILE* Out() const { return m_actions.m_out; }
+    void Report(const char* text, const std::string& path) const
+    {
+        std::fprintf(m_actions.m_err, "%s: %s\n", text, path.c_str());
+    }
     void Record(const CListDescription& desc, const std::string& path, CtlResult result, std::string refusal = {})
     {
         m_changes.push_back({desc.pszName, path, result, std::move(refusal)});
@@ -133,30 +150,8 @@ private:
         Report(refusal.c_str(), path);
         Record(desc, path, CtlResult::Refused, refusal);
     }
-    bool Send(CListModel& model, const std::string& path, bool add)
-    {
-        const CListDescription& desc = model.Description();
-        if (!SendPathRequest(path.c_str(), add ? desc.dwAddCode : desc.dwRemoveCode)) {
-            const char* failure = add ? "The driver did not take" : "The driver did not remove";
-            Report(failure, path);
-            Record(desc, path, CtlResult::Failed, failure);
-            return false;
-        }
-        if (desc.bNotifyShell)
-            NotifyShellOfLockChange(path.c_str());
-        if (add) {
-            model.Append(path);
-        } else {
-            const auto& entries = model.Entries();
-            model.RemoveAt(std::find(entries.begin(), entries.end(), path) - entries.begin());
-        }
-        if (!m_command.json)
-            std::printf("%s the %s list: %s\n", add ? "Added to" : "Removed from", desc.pszName, path.c_str());
-        WriteAuditEvent(add ? MSG_ENTRY_ADDED : MSG_ENTRY_REMOVED, {path, desc.pszName});
-        return true;
-    }
-
     const CtlCommand& m_command;
+    CListActions& m_actions;
     std::vector<CtlChange> m_changes;
 };
 
@@ -164,8 +159,8 @@ private:
 // expanded first (a line that names an undefined one is refused), then the model's rules; with
 // replace, the entries that the file does not list are removed, unless a line was refused
 // (then pruneRefused).
-std::vector<ListChange> PlanImport(const CListModel& model, const std::vector<std::string>& lines, bool replace,
-                                   std::deque<std::string>& texts, bool& pruneRefused)
+std::vector<ListChange> CListActions::PlanImport(const CListModel& model, const std::vector<std::string>& lines,
+                                                bool replace, std::deque<std::string>& texts, bool& pruneRefused)
 {
     pruneRefused = false;
     std::vector<std::optional<ListChange>> byLine(lines.size());
@@ -202,38 +197,35 @@ std::vector<ListChange> PlanImport(const CListModel& model, const std::vector<st
         pruneRefused = true;
         return plan;
     }
-    const CtlReplacePlan replacement = PlanReplace(model.Entries(), wanted, [](const std::string& a, const std::string& b) {
-        return MachinePathFacts().IsSameEntry(a, b);
+    const CtlReplacePlan replacement = PlanReplace(model.Entries(), wanted, [this](const std::string& a, const std::string& b) {
+        return m_facts.IsSameEntry(a, b);
     });
     for (const std::string& path : replacement.remove)
         plan.push_back(ListChange{ListChange::Remove, path, path});
     return plan;
 }
 
-// The list's file written from the model, for SYSTEM and Administrators only.
-bool Save(const CListModel& model)
+// The list's file written from the model, for SYSTEM and Administrators only. Only a changed
+// list's file is written (SaveIfChanged): the others keep what they hold.
+bool CListActions::Save(const CListModel& model)
 {
     if (ReplaceFileContent(model.Description().pszFile, model.FileContent(), FileAccess::AdministratorsOnly))
         return true;
-    std::fprintf(stderr, "%s\n", model.Description().pszSaveFailure);
+    std::fprintf(m_err, "%s\n", model.Description().pszSaveFailure);
     return false;
 }
 
-// Only a changed list's file is written: the others keep what they hold.
-bool SaveIfChanged(const CListModel& model)
+int CListActions::Change(const CtlCommand& command, const std::vector<std::string>& paths, bool add)
 {
-    return !model.IsChanged() || Save(model);
-}
-
-int Change(const CtlCommand& command, const std::vector<std::string>& paths, bool add)
-{
-    CListModel model(ListOf(command.trusted), MachinePathFacts());
+    CListModel model(ListOf(command.trusted), m_facts);
     if (!LoadWhole(model))
         return kCtlFailed;
-    CChangeRun run(command);
+    CChangeRun run(command, *this);
     run.CarryOut(model, add ? model.PlanAdds(paths, PathSource::Typed) : model.PlanRemoves(paths, PathSource::Typed));
     return run.Finish(command.dryRun || SaveIfChanged(model));
 }
+
+namespace {
 
 // The whole file, or nothing when any part of it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& file)
@@ -256,17 +248,35 @@ std::optional<std::string> ReadWholeFile(const std::string& file)
 
 }  // namespace
 
-bool SaveListFiles()
+int CListActions::Run(const CtlCommand& command, const std::vector<std::string>& operands)
+{
+    switch (command.action) {
+    case CtlAction::List:
+        return PrintList(command.trusted, command.json);
+    case CtlAction::Add:
+        return AddPaths(command, operands);
+    case CtlAction::Remove:
+        return RemovePaths(command, operands);
+    case CtlAction::Export:
+        return ExportLists(operands[0]);
+    case CtlAction::Import:
+        return ImportLists(command, operands[0]);
+    default:
+        return kCtlUsage;
+    }
+}
+
+bool CListActions::SaveListFiles()
 {
     bool allSaved = true;
     for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
-        CListModel model(*list, MachinePathFacts());
+        CListModel model(*list, m_facts);
         allSaved = LoadWhole(model) && Save(model) && allSaved;
     }
     return allSaved;
 }
 
-int ShowStatus(const char* installDir, bool json)
+int CListActions::ShowStatus(const char* installDir, bool json)
 {
     // Query access only, which any user has: the state is there to be seen without elevation.
     const CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
@@ -278,101 +288,100 @@ int ShowStatus(const char* installDir, bool json)
     std::vector<CtlListCount> counts;
     for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
         // Shared, so that a look never makes a running window's or script's request fail.
-        CDeviceEnumeration channel(FILE_SHARE_READ | FILE_SHARE_WRITE);
+        const auto channel = m_device.OpenEnumeration(FILE_SHARE_READ | FILE_SHARE_WRITE);
         CtlListCount& count = counts.emplace_back(CtlListCount{list->pszName, std::nullopt, false});
-        if (!channel.IsOpen())
+        if (!channel)
             continue;
         count.entries = 0;
-        count.complete = EnumerateList(channel, list->dwEnumCode, [&](const char*) {
+        count.complete = EnumerateList(*channel, list->dwEnumCode, [&](const char*) {
             ++*count.entries;
             return true;
         });
     }
     if (json) {
-        std::fputs(StatusJson(running, installDir, counts, AnsiToUtf8).c_str(), stdout);
+        std::fputs(StatusJson(running, installDir, counts, AnsiToUtf8).c_str(), m_out);
     } else {
-        std::printf("Service: %s\n", running ? "running" : "not running");
-        std::printf("Installation folder: %s\n", installDir);
+        std::fprintf(m_out, "Service: %s\n", running ? "running" : "not running");
+        std::fprintf(m_out, "Installation folder: %s\n", installDir);
         for (const CtlListCount& count : counts)
             if (!count.entries)
-                std::printf("%s list entries: unknown, the driver cannot be reached\n", count.name.c_str());
+                std::fprintf(m_out, "%s list entries: unknown, the driver cannot be reached\n", count.name.c_str());
             else
-                std::printf("%s list entries: %zu%s\n", count.name.c_str(), *count.entries,
-                            count.complete ? "" : " (read incompletely)");
+                std::fprintf(m_out, "%s list entries: %zu%s\n", count.name.c_str(), *count.entries,
+                             count.complete ? "" : " (read incompletely)");
     }
     return counts[0].entries && counts[1].entries ? kCtlDone : kCtlNoDriver;
 }
 
-int PrintList(bool trusted, bool json)
+int CListActions::PrintList(bool trusted, bool json)
 {
-    CListModel model(ListOf(trusted), MachinePathFacts());
-    CDeviceEnumeration channel;
-    const bool whole = model.Load(&channel);
+    CListModel model(ListOf(trusted), m_facts);
+    const bool whole = model.Load(m_device.OpenEnumeration().get());
     if (json)
-        std::fputs(ListJson(model.Description().pszName, model.Entries(), whole, AnsiToUtf8).c_str(), stdout);
+        std::fputs(ListJson(model.Description().pszName, model.Entries(), whole, AnsiToUtf8).c_str(), m_out);
     else
         for (const std::string& path : model.Entries())
-            std::printf("%s\n", path.c_str());
+            std::fprintf(m_out, "%s\n", path.c_str());
     if (whole)
         return kCtlDone;
-    std::fprintf(stderr, "%s\n", model.Description().pszUnreadMessage);
+    std::fprintf(m_err, "%s\n", model.Description().pszUnreadMessage);
     return kCtlFailed;
 }
 
-int AddPaths(const CtlCommand& command, const std::vector<std::string>& paths)
+int CListActions::AddPaths(const CtlCommand& command, const std::vector<std::string>& paths)
 {
     return Change(command, paths, true);
 }
 
-int RemovePaths(const CtlCommand& command, const std::vector<std::string>& paths)
+int CListActions::RemovePaths(const CtlCommand& command, const std::vector<std::string>& paths)
 {
     return Change(command, paths, false);
 }
 
-int ExportLists(const std::string& file)
+int CListActions::ExportLists(const std::string& file)
 {
-    CListModel locked(g_lockedList, MachinePathFacts());
-    CListModel trusted(g_trustedList, MachinePathFacts());
+    CListModel locked(g_lockedList, m_facts);
+    CListModel trusted(g_trustedList, m_facts);
     if (!LoadWhole(locked) || !LoadWhole(trusted))
         return kCtlFailed;
     const TransferLists lists{locked.Entries(), trusted.Entries()};
     if (!ReplaceFileContent(file.c_str(), TransferFileContent(lists))) {
-        std::fprintf(stderr, "Can't write %s\n", file.c_str());
+        std::fprintf(m_err, "Can't write %s\n", file.c_str());
         return kCtlFailed;
     }
-    std::printf("Exported %zu locked and %zu trusted entries to %s\n", lists.locked.size(), lists.trusted.size(),
-                file.c_str());
+    std::fprintf(m_out, "Exported %zu locked and %zu trusted entries to %s\n", lists.locked.size(),
+                 lists.trusted.size(), file.c_str());
     return kCtlDone;
 }
 
-int ImportLists(const CtlCommand& command, const std::string& file)
+int CListActions::ImportLists(const CtlCommand& command, const std::string& file)
 {
     const std::optional<std::string> content = ReadWholeFile(file);
     if (!content) {
-        std::fprintf(stderr, "Can't read %s\n", file.c_str());
+        std::fprintf(m_err, "Can't read %s\n", file.c_str());
         return kCtlFailed;
     }
     TransferLists lists;
     if (const size_t line = ParseTransferFile(*content, lists)) {
-        std::fprintf(stderr, "%s, line %zu: not a path of the [locked] or [trusted] section; nothing imported.\n",
+        std::fprintf(m_err, "%s, line %zu: not a path of the [locked] or [trusted] section; nothing imported.\n",
                      file.c_str(), line);
         return kCtlFailed;
     }
     // Both lists are read before anything is sent: a list that cannot be changed stops the whole
     // import. With --replace a list is changed when the file names it, though with no line.
-    CListModel locked(g_lockedList, MachinePathFacts());
-    CListModel trusted(g_trustedList, MachinePathFacts());
+    CListModel locked(g_lockedList, m_facts);
+    CListModel trusted(g_trustedList, m_facts);
     const bool changesLocked = command.replace ? lists.namesLocked : !lists.locked.empty();
     const bool changesTrusted = command.replace ? lists.namesTrusted : !lists.trusted.empty();
     if ((changesLocked && !LoadWhole(locked)) || (changesTrusted && !LoadWhole(trusted)))
         return kCtlFailed;
     std::deque<std::string> texts;
-    CChangeRun run(command);
+    CChangeRun run(command, *this);
     const auto import = [&](CListModel& model, const std::vector<std::string>& lines) {
         bool pruneRefused = false;
         run.CarryOut(model, PlanImport(model, lines, command.replace, texts, pruneRefused));
         if (pruneRefused)
-            std::fprintf(stderr, "Nothing removed from the %s list: a line of %s for it was refused.\n",
+            std::fprintf(m_err, "Nothing removed from the %s list: a line of %s for it was refused.\n",
                          model.Description().pszName, file.c_str());
     };
     if (changesLocked)

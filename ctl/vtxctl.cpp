@@ -145,23 +145,8 @@ bool RunsAsAdministrator()
 // passwords at speed.
 constexpr DWORD kWrongPasswordDelay = 2000;
 
-int RunAction(const CtlCommand& command, const std::vector<std::string>& operands)
-{
-    switch (command.action) {
-    case CtlAction::List:
-        return PrintList(command.trusted, command.json);
-    case CtlAction::Add:
-        return AddPaths(command, operands);
-    case CtlAction::Remove:
-        return RemovePaths(command, operands);
-    case CtlAction::Export:
-        return ExportLists(operands[0]);
-    case CtlAction::Import:
-        return ImportLists(command, operands[0]);
-    default:
-        return kCtlUsage;
-    }
-}
+// The lists through the real device, with this machine's facts.
+CListActions g_actions(VeltrixDevice(), MachinePathFacts());
 
 // Runs a command that reads or changes the lists: single instance, password, driver.
 int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operands)
@@ -186,7 +171,7 @@ int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operan
         ::Sleep(kWrongPasswordDelay);
         return kCtlWrongPassword;
     }
-    if (!CDeviceEnumeration().IsOpen()) {
+    if (!g_actions.CanReachDriver()) {
         std::fputs("The driver cannot be reached.\n", stderr);
         return kCtlNoDriver;
     }
@@ -197,8 +182,8 @@ int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operan
                          command.action == CtlAction::Import;
     if (changes && !g_changeGuard.Begin())
         return kCtlFailed;
-    const int saved = abandoned && !SaveListFiles() ? kCtlFailed : kCtlDone;
-    const int code = std::max(saved, RunAction(command, operands));
+    const int saved = abandoned && !g_actions.SaveListFiles() ? kCtlFailed : kCtlDone;
+    const int code = std::max(saved, g_actions.Run(command, operands));
     if (changes)
         g_changeGuard.Finish();
     return code;
@@ -225,7 +210,7 @@ int Run(const CtlCommand& command)
         return kCtlFailed;
     }
     if (command.action == CtlAction::Status)
-        return ShowStatus(installDir.c_str(), command.json);
+        return g_actions.ShowStatus(installDir.c_str(), command.json);
     return RunGuarded(command, operands);
 }
 

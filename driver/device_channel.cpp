@@ -68,9 +68,9 @@ BOOL CDeviceChannel::SendPathRequest(const char* path, DWORD code)
     return ::SendPathRequest(path, code);
 }
 
-std::unique_ptr<IEnumerationChannel> CDeviceChannel::OpenEnumeration()
+std::unique_ptr<IEnumerationChannel> CDeviceChannel::OpenEnumeration(DWORD share)
 {
-    auto channel = std::make_unique<CDeviceEnumeration>();
+    auto channel = std::make_unique<CDeviceEnumeration>(share);
     if (!channel->IsOpen())
         return nullptr;
     return channel;

@@ -46,14 +46,15 @@ public:
     virtual ~IDeviceChannel() = default;
     virtual BOOL SendPathRequest(const char* path, DWORD code) = 0;
     // nullptr when the device cannot be opened: the driver's lists are then unknown, not empty.
-    virtual std::unique_ptr<IEnumerationChannel> OpenEnumeration() = 0;
+    // share as CreateFile's: a look that must not make another's request fail shares.
+    virtual std::unique_ptr<IEnumerationChannel> OpenEnumeration(DWORD share = 0) = 0;
 };
 
 // The real device. It holds nothing: every request opens the device for itself.
 class CDeviceChannel : public IDeviceChannel {
 public:
     BOOL SendPathRequest(const char* path, DWORD code) override;
-    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override;
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration(DWORD share = 0) override;
 };
 
 // The real device, shared by whoever needs no other.

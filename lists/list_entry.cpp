@@ -31,11 +31,6 @@ int FindListed(const CListCtrl& list, const char* path)
 
 }  // namespace
 
-BOOL IsPathListed(const CListCtrl& list, const char* path)
-{
-    return FindListed(list, path) != -1;
-}
-
 std::optional<size_t> CViewPathFacts::FindEntry(const std::vector<std::string>&, const std::string& path)
 {
     const int index = FindListed(m_view, path.c_str());

@@ -11,12 +11,9 @@
 // knows nothing of, the generic folder or document icon, an empty type name and no attributes.
 void FetchShellInfo(const char* path, SHFILEINFOA* info);
 
-// TRUE when the view already holds the path: its string search (LVM_FINDITEM, LVFI_STRING), a
-// whole-text match without regard to case.
-BOOL IsPathListed(const CListCtrl& list, const char* path);
-
 // The machine's facts for a list whose view holds the model's entries in order: an entry is
-// found by the view's own string search.
+// found by the view's own string search (LVM_FINDITEM, LVFI_STRING), a whole-text match without
+// regard to case.
 class CViewPathFacts : public CPathFacts {
 public:
     explicit CViewPathFacts(const CListCtrl& view) : m_view(view) {}

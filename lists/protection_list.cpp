@@ -1,6 +1,5 @@
 #include "lists/protection_list.h"
 
-#include "audit/audit_trail.h"
 #include "framework/app.h"
 #include "framework/handle.h"
 #include "framework/file_replace.h"
@@ -109,7 +108,12 @@ BOOL ChooseProgram(const CWnd& owner, char (&path)[MAX_PATH])
 }  // namespace
 
 CProtectionList::CProtectionList(const CListDescription& description, IDeviceChannel& device)
-    : m_description(description), m_device(device), m_view(*this), m_facts(m_view), m_model(description, m_facts)
+    : m_description(description),
+      m_device(device),
+      m_view(*this),
+      m_facts(m_view),
+      m_model(description, m_facts),
+      m_changer(m_model, device, FailedRequest::ChangeList, this)
 {
 }
 
@@ -159,22 +163,23 @@ void CProtectionList::ReportSaveFailure(const CWnd& owner) const
     Warn(owner, m_description.pszSaveFailure);
 }
 
-void CProtectionList::SendRequest(const char* path, DWORD code)
+void CProtectionList::Appended(size_t index, const std::string& path)
 {
-    m_device.SendPathRequest(path, code);
-    if (m_description.bNotifyShell)
-        NotifyShellOfLockChange(path);
+    SHFILEINFOA info;
+    FetchShellInfo(path.c_str(), &info);
+    AppendListEntry(m_view, static_cast<int>(index), path.c_str(), info);
+}
+
+void CProtectionList::Removed(const std::vector<size_t>& indices)
+{
+    for (auto i = indices.rbegin(); i != indices.rend(); ++i)
+        m_view.DeleteItem(static_cast<int>(*i));
 }
 
 int CProtectionList::Append(const std::string& path)
 {
     const int index = m_view.GetItemCount();
-    SHFILEINFOA info;
-    FetchShellInfo(path.c_str(), &info);
-    AppendListEntry(m_view, index, path.c_str(), info);
-    m_model.Append(path);
-    SendRequest(path.c_str(), m_description.dwAddCode);
-    WriteAuditEvent(MSG_ENTRY_ADDED, {path, m_description.pszName});
+    m_changer.CarryOut({ListChange{ListChange::Add, path, path}});
     return index;
 }
 
@@ -194,25 +199,18 @@ void CProtectionList::Add(const CWnd& owner)
 
 void CProtectionList::RemoveSelected()
 {
-    int i = m_view.GetNextItem(-1, LVNI_SELECTED);
-    while (i != -1) {
-        SendRequest(m_model.Entries()[i].c_str(), m_description.dwRemoveCode);
-        WriteAuditEvent(MSG_ENTRY_REMOVED, {m_model.Entries()[i], m_description.pszName});
-        m_view.DeleteItem(i);
-        m_model.RemoveAt(i);
-        // The next entry has moved into place i: search on from there.
-        i = m_view.GetNextItem(i - 1, LVNI_SELECTED);
-    }
+    std::vector<size_t> selected;
+    for (int i = m_view.GetNextItem(-1, LVNI_SELECTED); i != -1; i = m_view.GetNextItem(i, LVNI_SELECTED))
+        selected.push_back(static_cast<size_t>(i));
+    m_changer.CarryOut(m_model.PlanRemoveAt(selected));
 }
 
 void CProtectionList::Clear()
 {
-    for (const std::string& path : m_model.Entries()) {
-        SendRequest(path.c_str(), m_description.dwRemoveCode);
-        WriteAuditEvent(MSG_ENTRY_CLEARED, {path, m_description.pszName});
-    }
-    m_view.DeleteAllItems();
-    m_model.Clear();
+    std::vector<size_t> all(m_model.Entries().size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    m_changer.CarryOut(m_model.PlanRemoveAt(all), true);
 }
 
 void CProtectionList::SelectAll()

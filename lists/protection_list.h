@@ -8,11 +8,12 @@
 #include "lists/core/list_description.h"
 #include "lists/core/list_model.h"
 #include "lists/file_list_ctrl.h"
+#include "lists/list_changer.h"
 #include "lists/list_entry.h"
 
 #include <shellapi.h>
 
-class CProtectionList {
+class CProtectionList : private IListView {
 public:
     CProtectionList(const CListDescription& description, IDeviceChannel& device);
     CProtectionList(const CProtectionList&) = delete;
@@ -60,11 +61,13 @@ public:
     int Append(const std::string& path);
 
 private:
-    void SendRequest(const char* path, DWORD code);
+    void Appended(size_t index, const std::string& path) override;
+    void Removed(const std::vector<size_t>& indices) override;
 
     const CListDescription& m_description;
     IDeviceChannel& m_device;
     CFileListCtrl m_view;
     CViewPathFacts m_facts;
     CListModel m_model;
+    CListChanger m_changer;
 };

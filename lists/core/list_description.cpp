@@ -5,7 +5,6 @@
 
 const CListDescription g_lockedList{
     .pszName = "locked",
-    .nViewID = IDC_LOCKED_LIST,
     .nRemoveButtonID = IDC_REMOVE_LOCKED,
     .dwAddCode = IOCTL_LOCK_ADD,
     .dwRemoveCode = IOCTL_LOCK_REMOVE,
@@ -20,7 +19,6 @@ const CListDescription g_lockedList{
 
 const CListDescription g_trustedList{
     .pszName = "trusted",
-    .nViewID = IDC_TRUSTED_LIST,
     .nRemoveButtonID = IDC_REMOVE_TRUSTED,
     .dwAddCode = IOCTL_TRUST_ADD,
     .dwRemoveCode = IOCTL_TRUST_REMOVE,

@@ -16,7 +16,6 @@ enum ListAdmission {
 
 struct CListDescription {
     const char* pszName;  // as vtxctl names the list: "locked", "trusted"
-    int nViewID;
     int nRemoveButtonID;
     uint32_t dwAddCode;
     uint32_t dwRemoveCode;

@@ -224,7 +224,7 @@ std::vector<ListChange> CListModel::PlanRemoves(const std::vector<std::string>& 
             for (size_t i = 0; i < m_entries.size() && change.kind == ListChange::Missing; ++i) {
                 if (!removed[i] && m_facts.IsSameEntry(m_entries[i], name)) {
                     removed[i] = true;
-                    change = {ListChange::Remove, given, m_entries[i]};
+                    change = {ListChange::Remove, given, m_entries[i], nullptr, i};
                 }
             }
         }
@@ -239,16 +239,27 @@ void CListModel::Append(const std::string& path)
     m_bChanged = true;
 }
 
-void CListModel::RemoveAt(size_t index)
+std::vector<ListChange> CListModel::PlanRemoveAt(const std::vector<size_t>& indices) const
 {
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
-    m_bChanged = true;
+    std::vector<ListChange> plan;
+    for (const size_t i : indices)
+        plan.push_back({ListChange::Remove, m_entries[i], m_entries[i], nullptr, i});
+    return plan;
 }
 
-void CListModel::Clear()
+void CListModel::RemoveAt(const std::vector<size_t>& indices)
 {
-    m_bChanged = m_bChanged || !m_entries.empty();
-    m_entries.clear();
+    if (indices.empty())
+        return;
+    size_t kept = indices.front();
+    for (size_t i = indices.front(), k = 0; i < m_entries.size(); ++i) {
+        if (k < indices.size() && indices[k] == i)
+            ++k;
+        else
+            m_entries[kept++] = std::move(m_entries[i]);
+    }
+    m_entries.resize(kept);
+    m_bChanged = true;
 }
 
 std::string CListModel::FileContent() const

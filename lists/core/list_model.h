@@ -80,6 +80,9 @@ struct ListChange {
     std::string given;  // as it was given
     std::string path;   // what is sent and saved: the canonical form, or the listed spelling
     const char* refusal = nullptr;
+    // Remove: the entry's place in the list when the change was planned (none: the first entry
+    // spelled as path).
+    std::optional<size_t> index = std::nullopt;
 };
 
 class CListModel {
@@ -105,11 +108,13 @@ public:
     // What removing the paths would do: the listed spelling of each, or Missing. A shortcut on
     // the trusted list stands for its target.
     std::vector<ListChange> PlanRemoves(const std::vector<std::string>& paths, PathSource source) const;
+    // Removing the entries at these places (the window's selection, or every entry to clear it).
+    std::vector<ListChange> PlanRemoveAt(const std::vector<size_t>& indices) const;
 
-    // The entries change only here, once a change is done.
+    // The entries change only here, once a change is done (lists/list_changer.h does it).
     void Append(const std::string& path);
-    void RemoveAt(size_t index);
-    void Clear();
+    // The entries at these places go, in one pass; indices ascending.
+    void RemoveAt(const std::vector<size_t>& indices);
     std::optional<size_t> Find(const std::string& path) const { return m_facts.FindEntry(m_entries, path); }
 
     // The list file's content: one line per entry, in order.

@@ -31,26 +31,12 @@ double MillisecondsOf(Clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Answers in-process as the driver does, for sizes the stand-in does not hold.
-std::vector<std::string> g_played;
+// The driver played in-process, for sizes the stand-in does not hold.
+FakeDriver g_played;
 
-// The device, with the enumerations played in-process when the stand-in holds fewer entries.
-class CBenchDevice : public CDeviceChannel {
-public:
-    bool m_bPlayed = false;
-    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override
-    {
-        if (m_bPlayed)
-            return std::make_unique<CPlayedEnumeration>([](uint32_t) { return &g_played; });
-        return CDeviceChannel::OpenEnumeration();
-    }
-};
-
-std::unique_ptr<IEnumerationChannel> OpenChannel(bool played)
+IDeviceChannel& Device(bool played)
 {
-    CBenchDevice device;
-    device.m_bPlayed = played;
-    return device.OpenEnumeration();
+    return played ? static_cast<IDeviceChannel&>(g_played) : VeltrixDevice();
 }
 
 // ---- the pieces of the floor ----------------------------------------------------------------
@@ -60,7 +46,7 @@ double TimeEnumeration(bool played, size_t expected)
     const Clock::time_point start = Clock::now();
     size_t seen = 0;
     for (DWORD code : {DWORD(IOCTL_LOCK_ENUM), DWORD(IOCTL_TRUST_ENUM)}) {
-        auto channel = OpenChannel(played);
+        auto channel = Device(played).OpenEnumeration();
         if (channel)
             EnumerateList(*channel, code, [&](const char*) {
                 ++seen;
@@ -131,21 +117,24 @@ double TimeInserts(const std::vector<std::string>& paths, const SHFILEINFOA& inf
     return total;
 }
 
-// The duplicate test as the locked list's fill makes it: before each append, on the view as it
-// stands then.
+// The load's duplicate test as the locked list makes it: each path's case-blind sort key, and the
+// view's string search only for a path whose key an entry before it has. Timed as the locked
+// list's load less the trusted list's, which makes no such test, of the same entries into the
+// same kind of view.
 double TimeDuplicateTests(const std::vector<std::string>& paths, const SHFILEINFOA& info)
 {
-    BareListView view(true);
-    Clock::duration inTest{};
-    int index = 0;
-    for (const std::string& path : paths) {
+    double ms[2] = {};
+    for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
+        BareListView view(true);
+        CViewPathFacts facts(view.m_list);
+        CListModel model(*list, facts);
+        CPlayedEnumeration channel([&](uint32_t) { return &paths; });
+        int index = 0;
         const Clock::time_point start = Clock::now();
-        const BOOL listed = IsPathListed(view.m_list, path.c_str());
-        inTest += Clock::now() - start;
-        if (!listed)
-            AppendListEntry(view.m_list, index++, path.c_str(), info);
+        model.Load(&channel, [&](const std::string& path) { AppendListEntry(view.m_list, index++, path.c_str(), info); });
+        ms[list == &g_trustedList] = MillisecondsOf(Clock::now() - start);
     }
-    return MillisecondsOf(inTest);
+    return ms[0] - ms[1];
 }
 
 // ---- the window's own fill ------------------------------------------------------------------
@@ -227,7 +216,6 @@ int main(int argc, char** argv)
     ::CreateDirectoryA((folder + "\\data").c_str(), nullptr);
     ::SetCurrentDirectoryA(folder.c_str());
 
-    CBenchDevice device;
     std::vector<Result> results;
     for (size_t n : sizes) {
         const std::string entries = folder + "\\n" + std::to_string(n);
@@ -239,8 +227,7 @@ int main(int argc, char** argv)
         FillDriverList(IOCTL_TRUST_ADD, paths);
         const bool played = DriverList(IOCTL_LOCK_ENUM).size() != n || DriverList(IOCTL_TRUST_ENUM).size() != n;
         if (played)
-            g_played = paths;
-        device.m_bPlayed = played;
+            g_played.m_locked = g_played.m_trusted = paths;
 
         SHFILEINFOA info{};
         ::SHGetFileInfoA(paths.front().c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_ATTRIBUTES);
@@ -249,7 +236,7 @@ int main(int argc, char** argv)
         result.shellMs = TimeShellInfo(paths);
         result.insertMs = TimeInserts(paths, info);
         result.dupMs = TimeDuplicateTests(paths, info);
-        CTimedMainWindow window(device);
+        CTimedMainWindow window(Device(played));
         window.DoModal();
         result.fillMs = window.m_dFillMs;
         if (static_cast<size_t>(window.m_nLocked) != n || static_cast<size_t>(window.m_nTrusted) != n)

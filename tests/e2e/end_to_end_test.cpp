@@ -10,6 +10,7 @@
 #include "driver/device_channel.h"
 #include "res/resource.h"
 #include "support/driver_lists.h"
+#include "support/file_bytes.h"
 #include "support/vtx_process.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ protected:
         for (const char* folder : {kSampleRoot, kToolsFolder, kLockedA, kLockedB})
             ::CreateDirectoryA(folder, nullptr);
         for (const char* program : {kToolOne, kToolTwo})
-            WriteFileBytes(program, "MZ");
+            WriteWholeFile(program, "MZ");
     }
 
     static void TearDownTestSuite()
@@ -214,8 +215,8 @@ protected:
 
     static void ExpectListFiles(const std::optional<std::string>& locked, const std::optional<std::string>& trusted)
     {
-        EXPECT_EQ(ReadFileBytes(DataFile("filter.txt")), locked) << "filter.txt";
-        EXPECT_EQ(ReadFileBytes(DataFile("TrustedPs.txt")), trusted) << "TrustedPs.txt";
+        EXPECT_EQ(ReadWholeFile(DataFile("filter.txt")), locked) << "filter.txt";
+        EXPECT_EQ(ReadWholeFile(DataFile("TrustedPs.txt")), trusted) << "TrustedPs.txt";
     }
 
     void ExpectEnds() const { EXPECT_TRUE(m_vtx->EndsWithin()) << "vtx.exe does not end"; }
@@ -268,8 +269,8 @@ TEST_F(VeltrixEndToEnd, LoginCancelledByButtonOrCloseBoxEndsWithoutWritingListFi
     // Files that a save would replace, and lists that a save would write.
     const std::string lockedBytes = "C:\\Earlier\\Locked\r\n";
     const std::string trustedBytes = "C:\\Earlier\\Trusted.exe\r\n";
-    WriteFileBytes(DataFile("filter.txt"), lockedBytes);
-    WriteFileBytes(DataFile("TrustedPs.txt"), trustedBytes);
+    WriteWholeFile(DataFile("filter.txt"), lockedBytes);
+    WriteWholeFile(DataFile("TrustedPs.txt"), trustedBytes);
     ASSERT_TRUE(SendPathRequest(kLockedA, IOCTL_LOCK_ADD));
 
     const struct {

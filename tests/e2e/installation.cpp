@@ -19,20 +19,6 @@ std::string DataFile(const char* name)
     return std::string(g_szInstallDir) + "\\data\\" + name;
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path)
-{
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) {
-        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << path;
-    }
-    return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    EXPECT_TRUE(WriteWholeFile(path, bytes)) << path << ", error " << ::GetLastError();
-}
-
 void RemoveFile(const std::string& path)
 {
     if (!::DeleteFileA(path.c_str())) {

@@ -15,8 +15,5 @@ void EnsureDriverRunning();
 
 // A file of the installation's data folder: "filter.txt", "TrustedPs.txt", "password.txt".
 std::string DataFile(const char* name);
-// A file's bytes; nullopt when it does not exist.
-std::optional<std::string> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Removes the file if it is there; fails the test when it stays.
 void RemoveFile(const std::string& path);

@@ -301,15 +301,21 @@ TEST_F(ListModel, ChangesAreTrackedAndTheFileHoldsTheEntriesInOrder)
     CListModel model = Loaded(g_lockedList, {"D:\\A", "D:\\B"});
     EXPECT_FALSE(model.IsChanged());
     model.Append("D:\\C");
-    model.RemoveAt(0);
+    model.RemoveAt({0});
     EXPECT_TRUE(model.IsChanged());
     EXPECT_EQ(model.FileContent(), "D:\\B\r\nD:\\C\r\n");
-    CPlayedList driver({"D:\\A"});
+    CPlayedList driver({"D:\\A", "D:\\B", "D:\\C", "D:\\D", "D:\\E"});
     model.Load(&driver);
     EXPECT_FALSE(model.IsChanged()) << "a load starts afresh";
-    model.Clear();
+    model.RemoveAt({});
+    EXPECT_FALSE(model.IsChanged());
+    const std::vector<ListChange> plan = model.PlanRemoveAt({1, 3, 4});
+    ASSERT_EQ(plan.size(), 3u);
+    EXPECT_EQ(plan[1].path, "D:\\D");
+    EXPECT_EQ(plan[1].index, 3u);
+    model.RemoveAt({1, 3, 4});
     EXPECT_TRUE(model.IsChanged());
-    EXPECT_EQ(model.FileContent(), "");
+    EXPECT_EQ(model.FileContent(), "D:\\A\r\nD:\\C\r\n");
 }
 
 }  // namespace

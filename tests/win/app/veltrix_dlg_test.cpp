@@ -145,7 +145,7 @@ TEST(MainWindow, OpensWhereItsTemplatePutsItTheLoginMidScreenAndItsDialogsOverIt
 {
     InstallFolder install("vtxE-placement");
     // Present, so that the uninstall command goes on to its progress dialog.
-    InstallFolder::WriteFileBytes(install.Path() + "\\unins000.exe", "");
+    WriteWholeFile(install.Path() + "\\unins000.exe", "");
     RECT login{}, area{}, main{};
     CLoginDlg loginDlg;
     RunModal(loginDlg, [&](HWND hWnd) {
@@ -314,7 +314,7 @@ private:
 std::vector<DWORD> StartedViewers(const std::string& helpFile)
 {
     std::vector<DWORD> ids;
-    std::istringstream lines(InstallFolder::ReadFileBytes(helpFile + ".viewers"));
+    std::istringstream lines(ReadWholeFile(helpFile + ".viewers").value_or(""));
     for (unsigned long id; lines >> id;)
         ids.push_back(static_cast<DWORD>(id));
     return ids;
@@ -347,7 +347,7 @@ TEST(MainWindowHelp, HelpTwiceThenCloseEndsOnlyTheViewerStartedLast)
     for (const bool closeBox : {false, true}) {
         InstallFolder install("vtxE-help");
         const std::string helpFile = install.Path() + "\\VeltrixHelp.chm";
-        InstallFolder::WriteFileBytes(helpFile, "help");
+        WriteWholeFile(helpFile, "help");
         ChmAssociation association;
         FakeDriver driver;
         MessageBoxCatcher boxes;
@@ -383,11 +383,11 @@ TEST(MainWindowHelp, OpensTheInstallationsHelpFileWhateverFolderIsCurrent)
 {
     InstallFolder install("vtxE-helppath");
     const std::string helpFile = install.Path() + "\\VeltrixHelp.chm";
-    InstallFolder::WriteFileBytes(helpFile, "help");
+    WriteWholeFile(helpFile, "help");
     // A file of the same name in the current folder must not be the one opened.
     ScratchFolder elsewhere("vtxE-helpcwd");
     const std::string planted = elsewhere.Make("VeltrixHelp.chm");
-    InstallFolder::WriteFileBytes(planted, "planted");
+    WriteWholeFile(planted, "planted");
     ASSERT_TRUE(::SetCurrentDirectoryA(elsewhere.Path().c_str()));
     ChmAssociation association;
     FakeDriver driver;
@@ -410,7 +410,7 @@ TEST(MainWindowHelp, CloseWithoutHelpEndsNothing)
 {
     InstallFolder install("vtxE-nohelp");
     const std::string helpFile = install.Path() + "\\VeltrixHelp.chm";
-    InstallFolder::WriteFileBytes(helpFile, "help");
+    WriteWholeFile(helpFile, "help");
     ChmAssociation association;
     FakeDriver driver;
     // A viewer that the window did not start: it must survive the window.
@@ -439,8 +439,8 @@ TEST(MainWindowClosing, TheCloseButtonAndTheCloseBoxBothWriteTheListFiles)
 {
     for (const bool closeBox : {false, true}) {
         InstallFolder install("vtxE-close");
-        InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), "C:\\stale\r\n");
-        InstallFolder::WriteFileBytes(install.DataFile("TrustedPs.txt"), "C:\\stale.exe\r\n");
+        WriteWholeFile(install.DataFile("filter.txt"), "C:\\stale\r\n");
+        WriteWholeFile(install.DataFile("TrustedPs.txt"), "C:\\stale.exe\r\n");
         FakeDriver driver;
         driver.m_locked = {"C:\\Locked\\one"};
         driver.m_trusted = {"C:\\Programs\\tool.exe"};
@@ -449,8 +449,8 @@ TEST(MainWindowClosing, TheCloseButtonAndTheCloseBoxBothWriteTheListFiles)
             CloseBy(closeBox, dlg);
         });
         EXPECT_EQ(result, closeBox ? IDCANCEL : IDOK);
-        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), "C:\\Locked\\one\r\n") << closeBox;
-        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "C:\\Programs\\tool.exe\r\n") << closeBox;
+        EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), "C:\\Locked\\one\r\n") << closeBox;
+        EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), "C:\\Programs\\tool.exe\r\n") << closeBox;
         EXPECT_TRUE(driver.m_requests.empty()) << "closing sends the driver nothing";
     }
 }

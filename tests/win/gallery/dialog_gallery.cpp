@@ -10,6 +10,7 @@
 
 #if __has_include("app/veltrix_dlg.h")
 #include "app/veltrix_dlg.h"
+#include "support/driver_lists.h"
 #define VTX_HAVE_MAIN_WINDOW 1
 #endif
 
@@ -25,17 +26,7 @@ namespace {
 #ifdef VTX_HAVE_MAIN_WINDOW
 // The screenshots' prefix has no driver: the main window shows two empty lists rather than the
 // warning (modal, so it would hold the window open) that a driver it cannot reach brings.
-class CEmptyLists : public IEnumerationChannel {
-public:
-    bool Request(uint32_t, LIST_ENUM_RECORD&) override { return false; }  // an empty list's answer
-    int ToAnsi(const uint16_t*, uint32_t, char*, int) override { return -1; }
-};
-class CEmptyDriver : public IDeviceChannel {
-public:
-    BOOL SendPathRequest(const char*, DWORD) override { return TRUE; }
-    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override { return std::make_unique<CEmptyLists>(); }
-};
-CEmptyDriver g_emptyDriver;
+FakeDriver g_emptyDriver;
 #endif
 
 CDialog* g_pDialog = nullptr;

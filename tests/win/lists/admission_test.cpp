@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 #include "support/shell_link_files.h"
 
@@ -115,7 +116,7 @@ TEST_F(ResolveShortcutTest, ReplacesALeadingSystemRootAndLeavesOtherVariables)
 TEST_F(ResolveShortcutTest, FailsWithAnEmptyResultForWhatIsNoShortcutToAFile)
 {
     const std::string text = m_scratch.Make("notes.txt");
-    ASSERT_TRUE(WriteTextFile(text, "not a shortcut\r\n"));
+    ASSERT_TRUE(WriteWholeFile(text, "not a shortcut\r\n"));
     HRESULT hr = ResolveShortcut(text.c_str(), m_out);
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_STREQ(m_out, "");

@@ -215,7 +215,7 @@ protected:
     std::string File(const std::string& relative, const std::string& text = "data\r\n")
     {
         const std::string path = m_install.Make(relative);
-        EXPECT_TRUE(WriteTextFile(path, text));
+        EXPECT_TRUE(WriteWholeFile(path, text));
         return path;
     }
     std::string Program(const std::string& relative)

@@ -4,6 +4,7 @@
 // and its order can be seen.
 #include "app/veltrix_dlg.h"
 #include "driver/core/protocol.h"
+#include "lists/list_changer.h"
 #include "support/main_window_harness.h"
 #include "res/resource.h"
 #include "support/audit_events.h"
@@ -61,7 +62,7 @@ TEST(ListFilling, EntriesShowTheShellsIconAndTypeAndHiddenOnesDimmed)
     InstallFolder install("vtxE-entries");
     const std::string folder = install.Make("Shown", true);
     const std::string hidden = install.Make("Shown\\secret.txt");
-    InstallFolder::WriteFileBytes(hidden, "x");
+    WriteWholeFile(hidden, "x");
     ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
     const std::string gone = install.Path() + "\\..\\Gone\\plan.doc";
     FakeDriver driver;
@@ -144,8 +145,8 @@ TEST(AddTrusted, TheProgramDialogRefusesOurOwnProgramsAndAddsOnceInAnyCase)
     InstallFolder install("vtxE-addtrusted");
     const std::string own = install.Path() + "\\vtx.exe";
     const std::string tool = install.Make("Tools\\tool.exe");
-    InstallFolder::WriteFileBytes(own, "MZ");
-    InstallFolder::WriteFileBytes(tool, "MZ");
+    WriteWholeFile(own, "MZ");
+    WriteWholeFile(tool, "MZ");
     FakeDriver driver;
     MessageBoxCatcher boxes;
     ShellDialogPlayer shell({ChooseInFileDialog(own), ChooseInFileDialog(tool), ChooseInFileDialog(Upper(tool)),
@@ -356,7 +357,7 @@ TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
     const std::string b = install.Make("Watched\\B", true);
     const std::string c = install.Make("Watched\\C", true);
     const std::string program = install.Make("Watched\\tool.exe");
-    InstallFolder::WriteFileBytes(program, "MZ");
+    WriteWholeFile(program, "MZ");
     FakeDriver driver;
     driver.m_locked = {a, b};
     driver.m_trusted = {program};
@@ -382,6 +383,98 @@ TEST(ShellNotification, LockedListChangesAreAnnouncedTrustedListChangesAreNot)
     EXPECT_TRUE(afterTrusted.empty());
     EXPECT_EQ(listener.Paths(), (std::vector<std::string>{b, c, a, c}));
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// ---- carrying out a plan ---------------------------------------------------------------------
+
+// What a shell's view hears.
+class ViewRecorder : public IListView {
+public:
+    void Appended(size_t index, const std::string& path) override { m_heard.push_back("+" + std::to_string(index) + " " + path); }
+    void Removed(const std::vector<size_t>& indices) override
+    {
+        for (size_t i : indices)
+            m_heard.push_back("-" + std::to_string(i));
+    }
+    std::vector<std::string> m_heard;
+};
+
+// The window's rule and vtxctl's differ only where the driver does not take a request: the
+// window keeps the change, vtxctl leaves it out. Everything else is the same sequence.
+TEST(ListChanger, SendsNotifiesRecordsAndKeepsModelAndViewInStepUnderEitherRule)
+{
+    InstallFolder install("vtxE-changer");
+    const std::string a = install.Make("A", true), b = install.Make("B", true), c = install.Make("C", true);
+    const std::string added = install.Make("New", true), refused = install.Make("Refused", true);
+    const struct {
+        FailedRequest rule;
+        std::vector<ChangeOutcome> outcomes;
+        std::vector<std::string> entries;
+        std::vector<std::string> heard;
+        std::vector<std::string> notified;
+        std::vector<AuditEventSeen> events;
+    } rules[] = {
+        {FailedRequest::ChangeList,
+         {ChangeOutcome::Done, ChangeOutcome::Unsent, ChangeOutcome::Unsent, ChangeOutcome::Done, ChangeOutcome::NoChange},
+         {a, added, refused},
+         {"+3 " + added, "+4 " + refused, "-1", "-2"},
+         {added, refused, b, c},
+         {{MSG_ENTRY_ADDED, EVENTLOG_INFORMATION_TYPE, {added, "locked"}},
+          {MSG_ENTRY_ADDED, EVENTLOG_INFORMATION_TYPE, {refused, "locked"}},
+          {MSG_ENTRY_REMOVED, EVENTLOG_INFORMATION_TYPE, {b, "locked"}},
+          {MSG_ENTRY_REMOVED, EVENTLOG_INFORMATION_TYPE, {c, "locked"}}}},
+        {FailedRequest::LeaveOut,
+         {ChangeOutcome::Done, ChangeOutcome::Failed, ChangeOutcome::Failed, ChangeOutcome::Done, ChangeOutcome::NoChange},
+         {a, b, added},
+         {"+3 " + added, "-2"},
+         {added, c},
+         {{MSG_ENTRY_ADDED, EVENTLOG_INFORMATION_TYPE, {added, "locked"}},
+          {MSG_ENTRY_REMOVED, EVENTLOG_INFORMATION_TYPE, {c, "locked"}}}},
+    };
+    for (const auto& rule : rules) {
+        FakeDriver driver;
+        driver.m_locked = {a, b, c};
+        driver.m_refused = {refused, b};
+        CListModel model(g_lockedList, MachinePathFacts());
+        ASSERT_TRUE(model.Load(driver.OpenEnumeration().get()));
+        const std::vector<ListChange> plan = {{ListChange::Add, added, added},
+                                              {ListChange::Add, refused, refused},
+                                              {ListChange::Remove, b, b},
+                                              {ListChange::Remove, c, c, nullptr, 2},
+                                              {ListChange::Listed, a, a}};
+        ViewRecorder view;
+        ShellNotifications notifications(install.Root());
+        ASSERT_TRUE(notifications.IsRegistered());
+        CAuditRecorder recorder;
+        EXPECT_EQ(CListChanger(model, driver, rule.rule, &view).CarryOut(plan), rule.outcomes);
+        EXPECT_EQ(driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, added}, {IOCTL_LOCK_ADD, refused},
+                                                               {IOCTL_LOCK_REMOVE, b}, {IOCTL_LOCK_REMOVE, c}}));
+        EXPECT_EQ(model.Entries(), rule.entries);
+        EXPECT_EQ(view.m_heard, rule.heard);
+        EXPECT_EQ(notifications.Take(), rule.notified);
+        EXPECT_EQ(DetailsOf(recorder.m_events, "win_lists_commands.exe"), rule.events);
+    }
+}
+
+// The console closing stops a run between two changes: what was sent stays in the list.
+TEST(ListChanger, StopsBeforeTheNextChangeAndKeepsWhatWasSent)
+{
+    InstallFolder install("vtxE-changer-stop");
+    FakeDriver driver;
+    driver.m_trusted = {"C:\\T0.exe", "C:\\T1.exe", "C:\\T0.exe"};
+    CListModel model(g_trustedList, MachinePathFacts());
+    ASSERT_TRUE(model.Load(driver.OpenEnumeration().get()));
+    const std::vector<ListChange> plan = {{ListChange::Remove, "C:\\T0.exe", "C:\\T0.exe"},
+                                          {ListChange::Remove, "C:\\T0.exe", "C:\\T0.exe"},
+                                          {ListChange::Remove, "C:\\T1.exe", "C:\\T1.exe"}};
+    int asked = 0;
+    CAuditRecorder recorder;
+    const auto outcomes = CListChanger(model, driver, FailedRequest::LeaveOut).CarryOut(plan, true, [&] { return ++asked > 2; });
+    EXPECT_EQ(outcomes, (std::vector<ChangeOutcome>{ChangeOutcome::Done, ChangeOutcome::Done, ChangeOutcome::Stopped}));
+    EXPECT_EQ(model.Entries(), std::vector<std::string>{"C:\\T1.exe"}) << "both entries of one spelling went";
+    EXPECT_EQ(driver.m_requests.size(), 2u);
+    ASSERT_EQ(recorder.m_events.size(), 2u);
+    EXPECT_EQ(recorder.m_events[0].dwEventID, static_cast<DWORD>(MSG_ENTRY_CLEARED));
 }
 
 }  // namespace

@@ -78,8 +78,8 @@ TEST_F(MainWindowWithDriver, EveryChangeInTheViewsReachesTheDriverAndTheNextWind
         ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
     });
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), x + "\r\n" + z + "\r\n" + w + "\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), x + "\r\n" + z + "\r\n" + w + "\r\n");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), "");
 
     CVeltrixDlg next;
     RunModal(next, [&](HWND hWnd) {
@@ -128,8 +128,8 @@ TEST_P(MainWindowWithMisbehavingDriver, NoEntryIsLostOrInventedAndAnUnreadListKe
     const MisbehaviourCase& c = GetParam();
     InstallFolder install("vtxE-drvmode");
     const std::string before = "C:\\before\r\n";
-    InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), before);
-    InstallFolder::WriteFileBytes(install.DataFile("TrustedPs.txt"), before);
+    WriteWholeFile(install.DataFile("filter.txt"), before);
+    WriteWholeFile(install.DataFile("TrustedPs.txt"), before);
     CStandinModeGuard mode(c.dwMode);
     ASSERT_TRUE(mode.Running());
     ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, c.locked));
@@ -149,9 +149,9 @@ TEST_P(MainWindowWithMisbehavingDriver, NoEntryIsLostOrInventedAndAnUnreadListKe
     EXPECT_EQ(Count(boxes.Shown(), "Can't read locked list from Veltrix driver!"), c.bLockedUnread ? 1u : 0u);
     EXPECT_EQ(Count(boxes.Shown(), "Can't read trusted list from Veltrix driver!"), c.bTrustedUnread ? 1u : 0u);
     EXPECT_EQ(boxes.Shown().size(), size_t(c.bLockedUnread) + size_t(c.bTrustedUnread));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")),
+    EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")),
               c.bLockedUnread ? before : ListFileOf(c.lockedShown));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")),
+    EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")),
               c.bTrustedUnread ? before : ListFileOf(c.trustedShown));
 }
 

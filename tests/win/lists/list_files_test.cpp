@@ -58,7 +58,7 @@ FileState StateOf(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-    return {InstallFolder::ReadFileBytes(path), data.dwFileAttributes, data.ftLastWriteTime};
+    return {ReadWholeFile(path).value_or(""), data.dwFileAttributes, data.ftLastWriteTime};
 }
 
 TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
@@ -73,8 +73,8 @@ TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
     const std::string q = install.Make("Programs\\q.exe");
     const std::string r = install.Make("Programs\\r.exe");
     for (const std::string& file : {c, p, q, r})
-        InstallFolder::WriteFileBytes(file, "MZ");
-    InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), std::string(5000, 'x'));
+        WriteWholeFile(file, "MZ");
+    WriteWholeFile(install.DataFile("filter.txt"), std::string(5000, 'x'));
     FakeDriver driver;
     driver.m_locked = {a, b, c};
     driver.m_trusted = {p, q};
@@ -93,8 +93,8 @@ TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
     });
     EXPECT_EQ(shell.Played(), 2);
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), a + "\r\n" + c + "\r\n" + d + "\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), q + "\r\n" + r + "\r\n");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), a + "\r\n" + c + "\r\n" + d + "\r\n");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), q + "\r\n" + r + "\r\n");
     EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());
     // What the driver enforces is for SYSTEM and Administrators only, whatever the folder allows
     // (to be seen where files keep an access list: not under Wine 8).
@@ -107,19 +107,19 @@ TEST(ListFiles, ASessionOfAddsAndRemovesIsWrittenByteForByteInViewOrder)
 TEST(ListFiles, TwoEmptyListsGiveTwoEmptyFiles)
 {
     InstallFolder install("vtxE-empty");
-    InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), "C:\\old\r\n");
+    WriteWholeFile(install.DataFile("filter.txt"), "C:\\old\r\n");
     FakeDriver driver;
     CVeltrixDlg dlg(driver);
     RunModal(dlg, [&](HWND hWnd) { ::SendMessageA(hWnd, WM_COMMAND, IDOK, 0); });
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), "");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), "");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), "");
 }
 
 TEST(ListFiles, AFailedSaveIsToldAfterBothWereTriedAndTheWindowStillCloses)
 {
     InstallFolder install("vtxE-readonly");
     const std::string filter = install.DataFile("filter.txt");
-    InstallFolder::WriteFileBytes(filter, "C:\\kept\r\n");
+    WriteWholeFile(filter, "C:\\kept\r\n");
     ASSERT_TRUE(::SetFileAttributesA(filter.c_str(), FILE_ATTRIBUTE_READONLY));
     FakeDriver driver;
     driver.m_locked = {"C:\\new"};
@@ -131,8 +131,8 @@ TEST(ListFiles, AFailedSaveIsToldAfterBothWereTriedAndTheWindowStillCloses)
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, "Can't save locked list to data\\filter.txt!");
     EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\kept\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "C:\\tool.exe\r\n");
+    EXPECT_EQ(ReadWholeFile(filter), "C:\\kept\r\n");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), "C:\\tool.exe\r\n");
     EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty()) << "no temporary file is left behind";
 }
 
@@ -161,8 +161,8 @@ TEST(ListFiles, WithoutTheDeviceBothListsAreToldUnreadOnceAndTheirFilesKeptExact
     InstallFolder install("vtxE-nodevice");
     const std::string filter = install.DataFile("filter.txt");
     const std::string trusted = install.DataFile("TrustedPs.txt");
-    InstallFolder::WriteFileBytes(filter, "C:\\locked\r\n");
-    InstallFolder::WriteFileBytes(trusted, "C:\\tool.exe\r\n");
+    WriteWholeFile(filter, "C:\\locked\r\n");
+    WriteWholeFile(trusted, "C:\\tool.exe\r\n");
     ASSERT_TRUE(::SetFileAttributesA(trusted.c_str(), FILE_ATTRIBUTE_HIDDEN));
     const FileState filterBefore = StateOf(filter);
     const FileState trustedBefore = StateOf(trusted);
@@ -192,8 +192,8 @@ TEST_P(UnreadListAtClose, IsWrittenWhenReadNowElseAChangeIsToldLost)
     InstallFolder install(GetParam() ? "vtxE-reread" : "vtxE-lost");
     const std::string filter = install.DataFile("filter.txt");
     const std::string trusted = install.DataFile("TrustedPs.txt");
-    InstallFolder::WriteFileBytes(filter, "C:\\Old\r\n");
-    InstallFolder::WriteFileBytes(trusted, "C:\\old.exe\r\n");
+    WriteWholeFile(filter, "C:\\Old\r\n");
+    WriteWholeFile(trusted, "C:\\old.exe\r\n");
     const std::string folder = install.Make("Private", true);
     FakeDriver driver;
     driver.m_bNoDevice = true;
@@ -214,13 +214,13 @@ TEST_P(UnreadListAtClose, IsWrittenWhenReadNowElseAChangeIsToldLost)
     std::vector<std::string> unread{g_lockedList.pszUnreadMessage, g_trustedList.pszUnreadMessage};
     if (GetParam()) {
         EXPECT_EQ(told, unread);
-        EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\Old\r\n" + folder + "\r\n");
-        EXPECT_EQ(InstallFolder::ReadFileBytes(trusted), "") << "the driver's list, whole now";
+        EXPECT_EQ(ReadWholeFile(filter), "C:\\Old\r\n" + folder + "\r\n");
+        EXPECT_EQ(ReadWholeFile(trusted), "") << "the driver's list, whole now";
     } else {
         unread.push_back(g_lockedList.pszSaveFailure);
         EXPECT_EQ(told, unread) << "the unchanged trusted list is not told";
-        EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\Old\r\n");
-        EXPECT_EQ(InstallFolder::ReadFileBytes(trusted), "C:\\old.exe\r\n");
+        EXPECT_EQ(ReadWholeFile(filter), "C:\\Old\r\n");
+        EXPECT_EQ(ReadWholeFile(trusted), "C:\\old.exe\r\n");
     }
 }
 INSTANTIATE_TEST_SUITE_P(ReadableOrNot, UnreadListAtClose, ::testing::Bool());
@@ -241,9 +241,9 @@ TEST_P(ListFilesAtSessionEnd, AreWrittenOnlyWhenTheSessionReallyEnds)
     RunModal(dlg, [&](HWND hWnd) {
         ::SendMessageA(hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         ::SendMessageA(hWnd, WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
-        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), ending ? "C:\\Vtx\\a\r\n" : "<missing>");
-        EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")),
-                  ending ? "C:\\Vtx\\p.exe\r\n" : "<missing>");
+        EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), ending ? std::optional<std::string>("C:\\Vtx\\a\r\n") : std::nullopt);
+        EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")),
+                  ending ? std::optional<std::string>("C:\\Vtx\\p.exe\r\n") : std::nullopt);
         EXPECT_TRUE(::IsWindow(hWnd));
         ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     });
@@ -261,7 +261,7 @@ TEST(ListFiles, TheShellDialogsLeaveTheInstallationFolderCurrentAndTheFilesGoThe
     install.Make("Elsewhere\\data", true);
     const std::string folder = install.Make("Private", true);
     const std::string program = install.Make("Programs\\p.exe");
-    InstallFolder::WriteFileBytes(program, "MZ");
+    WriteWholeFile(program, "MZ");
     const auto movingAway = [&](ShellDialogPlayer::Script script) {
         return [&elsewhere, script](HWND dialog) {
             ::SetCurrentDirectoryA(elsewhere.c_str());
@@ -286,9 +286,9 @@ TEST(ListFiles, TheShellDialogsLeaveTheInstallationFolderCurrentAndTheFilesGoThe
     EXPECT_EQ(shell.Played(), 4);
     EXPECT_EQ(current, std::vector<std::string>(4, install.Path()));
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), folder + "\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), program + "\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(elsewhere + "\\data\\filter.txt"), "<missing>");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), folder + "\r\n");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), program + "\r\n");
+    EXPECT_EQ(ReadWholeFile(elsewhere + "\\data\\filter.txt"), std::nullopt);
 }
 
 TEST(ListFileWrite, ASaveKeepsTheAttributesAndHardLinksOfTheFileItReplaces)
@@ -296,15 +296,15 @@ TEST(ListFileWrite, ASaveKeepsTheAttributesAndHardLinksOfTheFileItReplaces)
     InstallFolder install("vtxE-keep");
     const std::string path = install.DataFile("filter.txt");
     const std::string link = install.Path() + "\\filter-link.txt";
-    InstallFolder::WriteFileBytes(path, "C:\\previous\r\n");
+    WriteWholeFile(path, "C:\\previous\r\n");
     ASSERT_TRUE(::CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
     ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 
     ASSERT_TRUE(ReplaceFileContent(path.c_str(), "C:\\next\r\n"));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\next\r\n");
+    EXPECT_EQ(ReadWholeFile(path), "C:\\next\r\n");
     EXPECT_EQ(::GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(link), "C:\\previous\r\n") << "the other name is not taken away";
+    EXPECT_EQ(ReadWholeFile(link), "C:\\previous\r\n") << "the other name is not taken away";
     EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());
 }
 
@@ -312,14 +312,14 @@ TEST(ListFileWrite, AReplaceThatFailsLeavesThePreviousFileAndNoTemporaryFile)
 {
     InstallFolder install("vtxE-busy");
     const std::string path = install.DataFile("filter.txt");
-    InstallFolder::WriteFileBytes(path, "C:\\previous\r\n");
+    WriteWholeFile(path, "C:\\previous\r\n");
     // Another program holds the file open and shares nothing.
     CHandle held(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
     const BOOL replaced = ReplaceFileContent(path.c_str(), "C:\\new\r\n");
     held.Close();
     EXPECT_FALSE(replaced);
-    EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\previous\r\n");
+    EXPECT_EQ(ReadWholeFile(path), "C:\\previous\r\n");
     EXPECT_TRUE(TemporaryFiles(install.Path() + "\\data").empty());
 }
 
@@ -334,16 +334,16 @@ TEST(ListFileWrite, AReplaceThatLeftTheOldFileAwayPutsTheNewContentInPlace)
     for (const DWORD error :
          {DWORD(ERROR_FILE_NOT_FOUND), DWORD(ERROR_UNABLE_TO_MOVE_REPLACEMENT), DWORD(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)}) {
         ::DeleteFileA(path.c_str());
-        InstallFolder::WriteFileBytes(temporary, "C:\\new\r\n");
+        WriteWholeFile(temporary, "C:\\new\r\n");
         EXPECT_TRUE(RecoverFailedReplace(error, temporary.c_str(), path.c_str())) << error;
-        EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\new\r\n") << error;
+        EXPECT_EQ(ReadWholeFile(path), "C:\\new\r\n") << error;
         EXPECT_FALSE(Exists(temporary)) << error;
     }
     // Any other failure left the old file in place: both stay as they are.
-    InstallFolder::WriteFileBytes(temporary, "C:\\newer\r\n");
+    WriteWholeFile(temporary, "C:\\newer\r\n");
     EXPECT_FALSE(RecoverFailedReplace(ERROR_UNABLE_TO_REMOVE_REPLACED, temporary.c_str(), path.c_str()));
-    EXPECT_EQ(InstallFolder::ReadFileBytes(path), "C:\\new\r\n");
-    EXPECT_EQ(InstallFolder::ReadFileBytes(temporary), "C:\\newer\r\n");
+    EXPECT_EQ(ReadWholeFile(path), "C:\\new\r\n");
+    EXPECT_EQ(ReadWholeFile(temporary), "C:\\newer\r\n");
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ TEST_F(ChangePasswordDlgTest, OkIsEnabledOnlyWhileBothTextsAreEqual)
 TEST_F(ChangePasswordDlgTest, DifferentTextsOnOkShowTheMismatchAndWriteNothing)
 {
     const std::string old = std::string(DigestOf("old")) + "\r\n";
-    WriteBytes(kPasswordFilePath, old);
+    ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, old));
     MessageBoxCatcher boxes;
     CChangePasswordDlg dlg;
     HWND dialog = nullptr;
@@ -100,13 +100,13 @@ TEST_F(ChangePasswordDlgTest, DifferentTextsOnOkShowTheMismatchAndWriteNothing)
     EXPECT_EQ(shown[0].caption, "Veltrix");
     EXPECT_EQ(shown[0].icon, BoxIcon::Exclamation);
     EXPECT_EQ(shown[0].owner, dialog);
-    EXPECT_EQ(ReadBytes(kPasswordFilePath), old);
+    EXPECT_EQ(ReadWholeFile(kPasswordFilePath), old);
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"password.txt"});
 }
 
 TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFile)
 {
-    WriteBytes(kPasswordFilePath, std::string(DigestOf("old")) + "\r\nsecond line\r\n" + std::string(300, 'x'));
+    ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, std::string(DigestOf("old")) + "\r\nsecond line\r\n" + std::string(300, 'x')));
     CAuditRecorder events;
     MessageBoxCatcher boxes;
     CChangePasswordDlg dlg;
@@ -118,7 +118,7 @@ TEST_F(ChangePasswordDlgTest, AcceptedChangeLeavesExactlyOneLineInThePasswordFil
         ClickOk(hWnd);
     });
     EXPECT_EQ(result, IDOK);
-    const std::string written = ReadBytes(kPasswordFilePath);
+    const std::string written = ReadWholeFile(kPasswordFilePath).value_or("");
     EXPECT_EQ(written, std::string(DigestOf("n3w pass")) + "\r\n");
     EXPECT_EQ(written.size(), 34u);
     // Nobody but SYSTEM and Administrators reads the digest to crack it offline (to be seen where
@@ -150,7 +150,7 @@ TEST_F(ChangePasswordDlgTest, TypingAndDeletingACharacterStoresTheEmptyPassword)
     });
     EXPECT_TRUE(enabled);
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(ReadBytes(kPasswordFilePath), std::string(DigestOf("")) + "\r\n");
+    EXPECT_EQ(ReadWholeFile(kPasswordFilePath), std::string(DigestOf("")) + "\r\n");
 }
 
 // Runs the dialog to an accepted change that cannot be saved: the user is told so, the dialog
@@ -181,13 +181,13 @@ TEST_F(ChangePasswordDlgTest, SaveThatFailsIsReportedAndKeepsTheOldPassword)
     CAuditRecorder events;
     {
         SCOPED_TRACE("password file held open without delete sharing");
-        WriteBytes(kPasswordFilePath, old);
+        ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, old));
         {
             OpenElsewhere holder(kPasswordFilePath, FILE_SHARE_READ | FILE_SHARE_WRITE);
             ASSERT_TRUE(holder.IsOpen());
             ExpectSaveRefused();
         }
-        EXPECT_EQ(ReadBytes(kPasswordFilePath), old);
+        EXPECT_EQ(ReadWholeFile(kPasswordFilePath), old);
         EXPECT_EQ(DataFiles(), std::vector<std::string>{"password.txt"});
         ASSERT_TRUE(::DeleteFileA(kPasswordFilePath));
     }
@@ -213,10 +213,10 @@ TEST_F(ChangePasswordDlgTest, ReadOnlyPasswordFileIsNotReplaced)
     if (!ReadOnlyIsEnforced())
         GTEST_SKIP() << "the read-only attribute does not stop a writer here (Wine as root)";
     const std::string old = std::string(DigestOf("old")) + "\r\n";
-    WriteBytes(kPasswordFilePath, old);
+    ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, old));
     ASSERT_TRUE(::SetFileAttributesA(kPasswordFilePath, FILE_ATTRIBUTE_READONLY));
     ExpectSaveRefused();
-    EXPECT_EQ(ReadBytes(kPasswordFilePath), old);
+    EXPECT_EQ(ReadWholeFile(kPasswordFilePath), old);
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"password.txt"});
 }
 

@@ -41,7 +41,7 @@ TEST_F(LoginDlgTest, StoredDigestComesFromAnExistingPasswordFileAndTheDefaultOnl
 {
     const CString secret = DigestOf("s3cret");
     for (const char* end : {"\r\n", "\n", ""}) {
-        WriteBytes(kPasswordFilePath, std::string(secret) + end);
+        ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, std::string(secret) + end));
         EXPECT_EQ(CLoginDlg().m_strStoredDigest, secret) << "line end of " << lstrlenA(end);
     }
     for (const DWORD share : {DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)}) {
@@ -65,7 +65,7 @@ TEST_F(LoginDlgTest, StoredDigestComesFromAnExistingPasswordFileAndTheDefaultOnl
             dlg.EndDialog(IDCANCEL);
         });
     }
-    WriteBytes(kPasswordFilePath, "");
+    ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, ""));
     EXPECT_EQ(CLoginDlg().m_strStoredDigest, "") << "an empty file";
     ASSERT_TRUE(::DeleteFileA(kPasswordFilePath));
     EXPECT_EQ(CLoginDlg().m_strStoredDigest, DigestOf("quimbly"));
@@ -102,7 +102,7 @@ TEST_F(LoginDlgTest, OkIsEnabledExactlyWhileTheTypedTextMatches)
 
 TEST_F(LoginDlgTest, PasswordFromTheFileIsAcceptedAndTheDefaultIsNot)
 {
-    WriteBytes(kPasswordFilePath, std::string(DigestOf("s3cret")) + "\r\n");
+    ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, std::string(DigestOf("s3cret")) + "\r\n"));
     CLoginDlg dlg;
     bool defaultEnabled = true, secretEnabled = false;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {
@@ -120,7 +120,7 @@ TEST_F(LoginDlgTest, PasswordFromTheFileIsAcceptedAndTheDefaultIsNot)
 
 TEST_F(LoginDlgTest, EmptyStoredPasswordEnablesOkOnlyAfterAChange)
 {
-    WriteBytes(kPasswordFilePath, std::string(DigestOf("")) + "\r\n");
+    ASSERT_TRUE(WriteWholeFile(kPasswordFilePath, std::string(DigestOf("")) + "\r\n"));
     CLoginDlg dlg;
     bool atOpen = true, afterTyping = true, afterDeleting = false;
     const INT_PTR result = RunModal(dlg, [&](HWND hWnd) {

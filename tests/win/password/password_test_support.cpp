@@ -6,11 +6,6 @@
 #include "support/modal.h"
 #include "support/file_bytes.h"
 
-void InstallFolderTest::WriteBytes(const char* path, const std::string& bytes)
-{
-    ASSERT_TRUE(WriteWholeFile(path, bytes)) << path;
-}
-
 std::vector<std::string> InstallFolderTest::DataFiles()
 {
     std::vector<std::string> names;

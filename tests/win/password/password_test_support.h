@@ -16,9 +16,6 @@
 // test's own.
 class InstallFolderTest : public ::testing::Test {
 protected:
-    static void WriteBytes(const char* path, const std::string& bytes);
-    // The file's bytes; "<missing>" when it cannot be opened.
-    static std::string ReadBytes(const char* path) { return InstallFolder::ReadFileBytes(path); }
     // The names in .\data, sorted.
     static std::vector<std::string> DataFiles();
 

@@ -1,7 +1,9 @@
 #include "support/driver_lists.h"
 
 #include "driver/core/protocol.h"
-#include "driver/device_channel.h"
+#include "lists/core/list_description.h"
+
+#include <algorithm>
 
 std::vector<std::string> DriverList(DWORD enumCode)
 {
@@ -61,4 +63,37 @@ int CPlayedEnumeration::ToAnsi(const uint16_t* units, uint32_t count, char* out,
     const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units), static_cast<int>(count),
                                         out, capacity, nullptr, nullptr);
     return n > 0 ? n : -1;
+}
+
+BOOL FakeDriver::SendPathRequest(const char* path, DWORD code)
+{
+    m_requests.push_back({code, path});
+    if (m_bNoDevice || std::find(m_refused.begin(), m_refused.end(), path) != m_refused.end())
+        return FALSE;
+    const bool locked = code == g_lockedList.dwAddCode || code == g_lockedList.dwRemoveCode;
+    std::vector<std::string>& list = locked ? m_locked : m_trusted;
+    const auto listed = std::find_if(list.begin(), list.end(),
+                                     [&](const std::string& entry) { return ::lstrcmpiA(entry.c_str(), path) == 0; });
+    if (code == g_lockedList.dwAddCode || code == g_trustedList.dwAddCode) {
+        if (listed == list.end())
+            list.push_back(path);
+        return TRUE;
+    }
+    if (listed == list.end())
+        return FALSE;
+    list.erase(listed);
+    return TRUE;
+}
+
+std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration(DWORD)
+{
+    if (m_bNoDevice)
+        return nullptr;
+    return std::make_unique<CPlayedEnumeration>(
+        [this, answers = size_t{0}](uint32_t code) mutable -> const std::vector<std::string>* {
+            m_enumerations.push_back(code);
+            if (answers++ >= m_nAnswers)
+                return nullptr;
+            return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
+        });
 }

@@ -1,11 +1,13 @@
-// The driver's two lists reached through the program's own requests, and a driver's enumeration
-// answered from lists in memory. Without the test framework: the benchmarks use them too.
+// The driver's two lists reached through the program's own requests, and the played driver: its
+// enumeration answered from lists in memory, its requests recorded. Without the test framework:
+// the benchmarks and the screenshots' gallery use them too.
 #pragma once
 
-#include "driver/core/enumeration.h"
+#include "driver/device_channel.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,4 +46,32 @@ public:
 
 private:
     ListFor m_listFor;
+};
+
+struct PathRequest {
+    DWORD code;
+    std::string path;
+    friend bool operator==(const PathRequest&, const PathRequest&) = default;
+};
+
+// Plays the driver for the window or vtxctl it is given to: every single-path request is
+// recorded instead of sent and changes these lists as the stand-in driver changes its own (an add
+// of a path listed in any letter case keeps the one entry; a remove of one not listed fails);
+// the enumerations read them.
+class FakeDriver : public IDeviceChannel {
+public:
+    BOOL SendPathRequest(const char* path, DWORD code) override;
+    std::unique_ptr<IEnumerationChannel> OpenEnumeration(DWORD share = 0) override;
+
+    std::vector<std::string> m_locked;
+    std::vector<std::string> m_trusted;
+    std::vector<PathRequest> m_requests;
+    // Paths whose requests the driver does not take (recorded all the same).
+    std::vector<std::string> m_refused;
+    // Enumeration requests answered, by code.
+    std::vector<uint32_t> m_enumerations;
+    // The device does not open: neither list can be read.
+    bool m_bNoDevice = false;
+    // Each enumeration fails after this many answers: a list longer than that is not read whole.
+    size_t m_nAnswers = SIZE_MAX;
 };

@@ -30,29 +30,6 @@ InstallFolder::~InstallFolder()
     g_strInstallDir = m_savedInstallDir.c_str();
 }
 
-std::string InstallFolder::ReadFileBytes(const std::string& path)
-{
-    return ReadWholeFile(path).value_or("<missing>");
-}
-
-
-// ---- the driver played by the test ----------------------------------------------------------
-
-BOOL FakeDriver::SendPathRequest(const char* path, DWORD code)
-{
-    m_requests.push_back({code, path});
-    return TRUE;
-}
-
-std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration()
-{
-    if (m_bNoDevice)
-        return nullptr;
-    return std::make_unique<CPlayedEnumeration>([this](uint32_t code) -> const std::vector<std::string>* {
-        m_enumerations.push_back(code);
-        return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
-    });
-}
 
 // ---- shell notifications ----------------------------------------------------------------------
 

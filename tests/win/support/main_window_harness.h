@@ -1,9 +1,9 @@
-// What the tests of the main window need around it: an installation folder to run in, a driver
-// played by the test where the exact requests must be seen, the user's keys, and a hand on the
-// shell's own dialogs (folder browser, open-file dialog).
+// What the tests of the main window need around it: an installation folder to run in, the
+// played driver (support/driver_lists.h) where the exact requests must be seen, the user's keys,
+// and a hand on the shell's own dialogs (folder browser, open-file dialog).
 #pragma once
 
-#include "driver/device_channel.h"
+#include "support/driver_lists.h"
 #include "framework/wnd.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
@@ -28,35 +28,10 @@ public:
     // The scratch folder that holds the installation folder beside anything else.
     const std::string& Root() const { return ScratchFolder::Path(); }
     std::string DataFile(const char* name) const { return m_app + "\\data\\" + name; }
-    // A file's bytes; "<missing>" when it cannot be read.
-    static std::string ReadFileBytes(const std::string& path);
-    static void WriteFileBytes(const std::string& path, const std::string& bytes) { WriteWholeFile(path, bytes); }
 
 private:
     std::string m_app;
     std::string m_savedInstallDir;
-};
-
-struct PathRequest {
-    DWORD code;
-    std::string path;
-    friend bool operator==(const PathRequest&, const PathRequest&) = default;
-};
-
-// Plays the driver for the main window it is given to: every single-path request is recorded
-// instead of sent, and the lists that the window reads at start are these.
-class FakeDriver : public IDeviceChannel {
-public:
-    BOOL SendPathRequest(const char* path, DWORD code) override;
-    std::unique_ptr<IEnumerationChannel> OpenEnumeration() override;
-
-    std::vector<std::string> m_locked;
-    std::vector<std::string> m_trusted;
-    std::vector<PathRequest> m_requests;
-    // Enumeration requests answered, by code.
-    std::vector<uint32_t> m_enumerations;
-    // The device does not open: neither list can be read.
-    bool m_bNoDevice = false;
 };
 
 // The paths of the shell's directory-update notifications below a folder (by default the

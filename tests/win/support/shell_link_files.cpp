@@ -122,8 +122,3 @@ bool WriteComputerShortcut(const std::string& file)
     ::CoTaskMemFree(computer);
     return set && SaveLink(link, file);
 }
-
-bool WriteTextFile(const std::string& file, const std::string& text)
-{
-    return WriteBytes(file, std::vector<unsigned char>(text.begin(), text.end()));
-}

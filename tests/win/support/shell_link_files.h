@@ -15,5 +15,3 @@ bool WriteRawTargetShortcut(const std::string& file, const std::string& target);
 
 // A shortcut to the computer itself: an item without a file-system path.
 bool WriteComputerShortcut(const std::string& file);
-
-bool WriteTextFile(const std::string& file, const std::string& text);

@@ -94,7 +94,7 @@ public:
     {
         return PollUntil([&] { return ::GetFileAttributesA(RecordPath().c_str()) != INVALID_FILE_ATTRIBUTES; }, milliseconds);
     }
-    Record ReadRecord() const { return ParseRecord(InstallFolder::ReadFileBytes(RecordPath())); }
+    Record ReadRecord() const { return ParseRecord(ReadWholeFile(RecordPath()).value_or("")); }
 
 private:
     std::string RecordPath() const { return m_install.Path() + "\\unins000.record"; }
@@ -147,7 +147,7 @@ TEST(UninstallCommand, StopsTheRunningServiceThenSavesTheListsClosesTheWindowAnd
     Installation install("vtxU-running");
     ASSERT_TRUE(install.UninstallerInPlace());
     const std::string locked = install.Make("Locked folder", true);
-    InstallFolder::WriteFileBytes(install.DataFile("filter.txt"), "C:\\stale\r\n");
+    WriteWholeFile(install.DataFile("filter.txt"), "C:\\stale\r\n");
     FakeDriver driver;
     driver.m_locked = {locked, "C:\\Gone\\not here"};
     driver.m_trusted = {"C:\\windows\\system32\\notepad.exe"};
@@ -182,7 +182,7 @@ TEST(UninstallCommand, AnUninstallerThatCannotStartLeavesTheDriverRunningAndSays
     CVeltrixRestorer service;
     ASSERT_TRUE(BringVeltrixTo(SERVICE_RUNNING));
     Installation install("vtxU-unstartable", false);
-    InstallFolder::WriteFileBytes(install.Uninstaller(), "not a program");
+    WriteWholeFile(install.Uninstaller(), "not a program");
     FakeDriver driver;
     driver.m_locked = {"C:\\Locked"};
     MessageBoxCatcher boxes;
@@ -191,7 +191,7 @@ TEST(UninstallCommand, AnUninstallerThatCannotStartLeavesTheDriverRunningAndSays
     const INT_PTR result = RunModal(dlg, [&](HWND) { ChooseUninstall(dlg); });
 
     EXPECT_EQ(result, IDOK) << "the lists were saved and the window closed before the start was tried";
-    EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("filter.txt")), "C:\\Locked\r\n");
+    EXPECT_EQ(ReadWholeFile(install.DataFile("filter.txt")), "C:\\Locked\r\n");
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, "Can't start unins000.exe! Veltrix protection is on again.");
     EXPECT_EQ(boxes.Shown()[0].caption, "Veltrix");
@@ -223,7 +223,7 @@ TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAn
         if (when.inPlace == UnableToUninstall::kFolder)
             ASSERT_TRUE(::CreateDirectoryA(install.Uninstaller().c_str(), nullptr));
         const std::string filter = install.DataFile("filter.txt");
-        InstallFolder::WriteFileBytes(filter, "C:\\marker\r\n");
+        WriteWholeFile(filter, "C:\\marker\r\n");
         FakeDriver driver;
         driver.m_locked = {"C:\\Locked"};
         driver.m_trusted = {"C:\\tool.exe"};
@@ -238,8 +238,8 @@ TEST(UninstallCommand, WhenItCannotGoThroughSaysWhyAndLeavesTheServiceTheListsAn
             EXPECT_EQ(boxes.Shown()[0].owner, hWnd);
             EXPECT_FALSE(dlg.IsEnding()) << "the main window stays";
             EXPECT_TRUE(::IsWindowEnabled(hWnd)) << "and takes input again";
-            EXPECT_EQ(InstallFolder::ReadFileBytes(filter), "C:\\marker\r\n");
-            EXPECT_EQ(InstallFolder::ReadFileBytes(install.DataFile("TrustedPs.txt")), "<missing>");
+            EXPECT_EQ(ReadWholeFile(filter), "C:\\marker\r\n");
+            EXPECT_EQ(ReadWholeFile(install.DataFile("TrustedPs.txt")), std::nullopt);
             EXPECT_FALSE(install.WaitForRecord(when.inPlace == UnableToUninstall::kUninstaller ? 3000 : 0))
                 << "the uninstaller started";
             ::SendMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
