@@ -1,11 +1,20 @@
+// Winsock's headers must come before <windows.h>, which the admission header includes.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+
 #include "lists/admission.h"
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/codepage.h"
 #include "framework/comptr.h"
+#include "framework/handle.h"
 
 namespace {
 
@@ -55,6 +64,47 @@ unsigned char AnsiUpper(unsigned char byte)
 
 const AnsiCodePage kSystemCodePage{&IsAnsiLeadByte, &AnsiUpper};
 
+// Whether host is one of the addresses of this machine's network adapters: an IPv4 address in any
+// form inet_addr takes, or an IPv6 one ("fe80::1", or as a UNC host "fe80--1.ipv6-literal.net").
+bool IsOwnAddress(const std::string& host)
+{
+    const std::optional<uint32_t> v4 = ParseIpv4(host);
+    std::string v6text = host;
+    const std::string literal = ".ipv6-literal.net";
+    if (v6text.size() > literal.size() &&
+        ::lstrcmpiA(v6text.c_str() + v6text.size() - literal.size(), literal.c_str()) == 0) {
+        v6text.resize(v6text.size() - literal.size());
+        std::replace(v6text.begin(), v6text.end(), '-', ':');
+        std::replace(v6text.begin(), v6text.end(), 's', '%');
+    }
+    IN6_ADDR v6{};
+    const bool isV6 = !v4 && ::inet_pton(AF_INET6, v6text.substr(0, v6text.find('%')).c_str(), &v6) == 1;
+    if (!v4 && !isV6)
+        return false;
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.resize(size);
+        result = ::GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER,
+                                        nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (result != NO_ERROR)
+        return false;
+    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter; adapter = adapter->Next) {
+        for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+            const SOCKADDR* address = unicast->Address.lpSockaddr;
+            if (v4 && address->sa_family == AF_INET &&
+                ntohl(reinterpret_cast<const SOCKADDR_IN*>(address)->sin_addr.s_addr) == *v4)
+                return true;
+            if (isV6 && address->sa_family == AF_INET6 &&
+                std::memcmp(&reinterpret_cast<const SOCKADDR_IN6*>(address)->sin6_addr, &v6, sizeof v6) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 std::string WindowsDirectory()
 {
     char buffer[MAX_PATH] = "";
@@ -65,19 +115,17 @@ std::string WindowsDirectory()
 
 }  // namespace
 
+// The system's own names for the rules: the list model's, with this machine's facts.
 int CheckLockPath(const char* path)
 {
-    const std::string system = SystemDirectory();
-    const std::string system32 = SystemWow64Directory();
-    const std::string current = CurrentDirectory();
-    const LockRuleFolders folders{system.c_str(), system32.empty() ? nullptr : system32.c_str(),
-                                  current.c_str()};
-    return DecideLockPath(path, folders, kSystemCodePage);
+    CPathFacts facts;
+    return JudgeLockPath(path ? path : "", facts);
 }
 
 BOOL IsInProgramFolder(const char* path)
 {
-    return DecideInProgramFolder(path, CurrentDirectory().c_str(), kSystemCodePage);
+    CPathFacts facts;
+    return JudgeInProgramFolder(path ? path : "", facts);
 }
 
 HRESULT ResolveShortcut(const char* path, char* out, DWORD resolveFlags)
@@ -130,6 +178,15 @@ HRESULT ResolveShortcut(const char* path, char* out, DWORD resolveFlags)
 std::string CPathFacts::SystemDir() { return SystemDirectory(); }
 std::string CPathFacts::SystemDir32() { return SystemWow64Directory(); }
 std::string CPathFacts::InstallDir() { return CurrentDirectory(); }
+
+std::string CPathFacts::WindowsDir()
+{
+    // The shared one, which ADMIN$ names (GetWindowsDirectory may be a user's own on a terminal server).
+    char buffer[MAX_PATH] = "";
+    if (::GetSystemWindowsDirectoryA(buffer, MAX_PATH) >= MAX_PATH)
+        buffer[0] = '\0';
+    return buffer;
+}
 const AnsiCodePage& CPathFacts::CodePage() { return kSystemCodePage; }
 
 bool CPathFacts::IsSameEntry(const std::string& a, const std::string& b)
@@ -205,15 +262,32 @@ std::string CPathFacts::LongPath(const std::string& path)
 
 bool CPathFacts::IsThisMachine(const std::string& host)
 {
-    if (::lstrcmpiA(host.c_str(), "localhost") == 0 || host == "127.0.0.1" || host == "::1")
-        return true;
     for (const COMPUTER_NAME_FORMAT format : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
         char name[256];
         DWORD size = sizeof name;
         if (::GetComputerNameExA(format, name, &size) && size > 0 && ::lstrcmpiA(host.c_str(), name) == 0)
             return true;
     }
-    return false;
+    return IsOwnAddress(host);
+}
+
+std::optional<std::string> CPathFacts::FinalPath(const std::string& path)
+{
+    // No access asked for: only the name is read. Folders open with backup semantics.
+    const CHandle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file)
+        return std::nullopt;
+    std::wstring wide(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file.Get(), wide.data(), MAX_PATH, VOLUME_NAME_DOS);
+    if (length >= MAX_PATH) {
+        wide.assign(length, L'\0');
+        length = ::GetFinalPathNameByHandleW(file.Get(), wide.data(), length, VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= wide.size())
+        return std::nullopt;
+    // A name the code page cannot hold is judged by the other spellings.
+    return WideToCodePage(::GetACP(), wide.c_str());
 }
 
 CPathFacts& MachinePathFacts()

@@ -10,7 +10,8 @@
 
 // PathCheckResult for a path that the user wants to lock. Reads the system directories (the
 // 32-bit one too, where there is one) and the current directory (the installation folder) at
-// every call; compares without regard to letter case in the ANSI code page.
+// every call; compares without regard to letter case in the ANSI code page, every spelling of
+// the path with every spelling of the folders (JudgeLockPath).
 int CheckLockPath(const char* path);
 
 // TRUE when the path lies in the installation folder (the current directory), in any letter
@@ -36,6 +37,7 @@ public:
     std::string SystemDir() override;
     std::string SystemDir32() override;
     std::string InstallDir() override;
+    std::string WindowsDir() override;
     const AnsiCodePage& CodePage() override;
     bool IsSameEntry(const std::string& a, const std::string& b) override;
     std::string EntryKey(const std::string& path) override;
@@ -44,6 +46,7 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string LongPath(const std::string& path) override;
     bool IsThisMachine(const std::string& host) override;
+    std::optional<std::string> FinalPath(const std::string& path) override;
 
 private:
     DWORD m_resolveFlags;

@@ -33,21 +33,29 @@ bool IsLeadingPart(const char* leading, const char* text, const AnsiCodePage& co
     return true;
 }
 
-PathCheckResult DecideLockPath(const char* path, const LockRuleFolders& folders,
+PathCheckResult DecideLockPath(const std::vector<std::string>& spellings, const LockRuleFolders& folders,
                                const AnsiCodePage& codePage)
 {
-    if (IsLeadingPart(path, folders.systemDir, codePage) ||
-        (folders.systemDir32 && IsLeadingPart(path, folders.systemDir32, codePage)))
-        return PATH_SYSTEM_DIR;
-    if (IsLeadingPart(path, folders.currentDir, codePage) ||
-        IsLeadingPart(folders.currentDir, path, codePage))
-        return PATH_OWN_FILES;
+    for (const std::string& path : spellings)
+        for (const std::string& system : folders.systemDirs)
+            if (IsLeadingPart(path.c_str(), system.c_str(), codePage))
+                return PATH_SYSTEM_DIR;
+    for (const std::string& path : spellings)
+        for (const std::string& install : folders.installDirs)
+            if (IsLeadingPart(path.c_str(), install.c_str(), codePage) ||
+                IsLeadingPart(install.c_str(), path.c_str(), codePage))
+                return PATH_OWN_FILES;
     return PATH_OK;
 }
 
-bool DecideInProgramFolder(const char* path, const char* currentDir, const AnsiCodePage& codePage)
+bool DecideInProgramFolder(const std::vector<std::string>& spellings, const std::vector<std::string>& installDirs,
+                           const AnsiCodePage& codePage)
 {
-    return IsLeadingPart(currentDir, path, codePage);
+    for (const std::string& path : spellings)
+        for (const std::string& install : installDirs)
+            if (IsLeadingPart(install.c_str(), path.c_str(), codePage))
+                return true;
+    return false;
 }
 
 bool IsListablePath(const char* path)

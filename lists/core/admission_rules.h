@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 enum PathCheckResult { PATH_OK = 0, PATH_SYSTEM_DIR = 1, PATH_OWN_FILES = 2 };
 
@@ -24,22 +25,26 @@ struct AnsiCodePage {
 // a byte: only a leading text that ends in that same byte matches.
 bool IsLeadingPart(const char* leading, const char* text, const AnsiCodePage& codePage);
 
-// What the lock rule keeps out: Windows' system directories and the installation folder.
+// What the lock rule keeps out, each folder in every spelling the rules know of it (as read,
+// canonical and long, what it resolves to): Windows' system directories (the 32-bit one of a
+// 64-bit Windows too) and the installation folder.
 struct LockRuleFolders {
-    const char* systemDir;
-    const char* systemDir32;  // the 32-bit system directory of a 64-bit Windows; nullptr if none
-    const char* currentDir;   // the installation folder
+    std::vector<std::string> systemDirs;
+    std::vector<std::string> installDirs;
 };
 
-// May the path be locked? Each system directory and every folder above it (or any text that
-// merely begins it) are Windows itself; the installation folder, the folders above it and
-// everything whose text begins with it are the program's own files. Letter case plays no part.
-PathCheckResult DecideLockPath(const char* path, const LockRuleFolders& folders,
+// May the path, given in each of its spellings, be locked? Each system directory and every folder
+// above it (or any text that merely begins it) are Windows itself; the installation folder, the
+// folders above it and everything whose text begins with it are the program's own files. A path
+// is refused when any of its spellings meets any spelling of a folder; the system rule comes
+// first. Letter case plays no part.
+PathCheckResult DecideLockPath(const std::vector<std::string>& spellings, const LockRuleFolders& folders,
                                const AnsiCodePage& codePage);
 
-// Does the path lie in the installation folder (by text, in any letter case: "C:\Apps\LkTools"
-// lies in "C:\Apps\Lk")?
-bool DecideInProgramFolder(const char* path, const char* currentDir, const AnsiCodePage& codePage);
+// Does the path, in any of its spellings, lie in the installation folder, in any of its (by
+// text, in any letter case: "C:\Apps\LkTools" lies in "C:\Apps\Lk")?
+bool DecideInProgramFolder(const std::vector<std::string>& spellings, const std::vector<std::string>& installDirs,
+                           const AnsiCodePage& codePage);
 
 // A path that a list can hold: a character below 0x20 would split the list file's line, and
 // the part after it would be read as a path of its own.

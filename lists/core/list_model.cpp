@@ -2,6 +2,7 @@
 
 #include "lists/core/list_file.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace {
@@ -64,21 +65,192 @@ std::string DropTrailingSeparators(std::string path)
     return path;
 }
 
-std::string LocalShareAsDrive(const std::string& path, const std::function<bool(const std::string&)>& isThisMachine)
+size_t StreamColon(const std::string& path)
+{
+    const bool drive = path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
+    return path.find(':', drive ? 2 : 0);
+}
+
+std::optional<uint32_t> ParseIpv4(const std::string& host)
+{
+    std::vector<uint64_t> parts;
+    size_t at = 0;
+    for (;;) {
+        if (parts.size() == 4 || at >= host.size() || host[at] == '.')
+            return std::nullopt;
+        unsigned base = 10;
+        if (host[at] == '0' && at + 1 < host.size() && (host[at + 1] == 'x' || host[at + 1] == 'X')) {
+            base = 16;
+            at += 2;
+        } else if (host[at] == '0') {
+            base = 8;
+        }
+        uint64_t value = 0;
+        size_t digits = 0;
+        for (; at < host.size() && host[at] != '.'; ++at, ++digits) {
+            const char c = host[at];
+            const unsigned digit = c >= '0' && c <= '9'   ? unsigned(c - '0')
+                                   : c >= 'a' && c <= 'f' ? unsigned(c - 'a' + 10)
+                                   : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
+                                                          : 16;
+            if (digit >= base || value > 0xFFFFFFFFu)
+                return std::nullopt;
+            value = value * base + digit;
+        }
+        if (digits == 0 && base == 16)
+            return std::nullopt;
+        parts.push_back(value);
+        if (at == host.size())
+            break;
+        ++at;
+    }
+    // Every part but the last is one byte; the last fills the bytes that are left.
+    uint32_t address = 0;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i] > 0xFF)
+            return std::nullopt;
+        address |= static_cast<uint32_t>(parts[i]) << (24 - 8 * i);
+    }
+    const uint64_t room = parts.size() == 1 ? 0xFFFFFFFFull : (1ull << (8 * (5 - parts.size()))) - 1;
+    if (parts.back() > room)
+        return std::nullopt;
+    return address | static_cast<uint32_t>(parts.back());
+}
+
+bool IsLoopbackHost(const std::string& host)
+{
+    std::string name;
+    for (char c : host)
+        name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    // A name with its root's dot is the same name.
+    if (!name.empty() && name.back() == '.')
+        name.pop_back();
+    if (name == "localhost" || name == "::1" || name == "0--1.ipv6-literal.net")
+        return true;
+    const std::optional<uint32_t> address = ParseIpv4(name);
+    return address && (*address >> 24) == 127;
+}
+
+std::string LocalShareAsFolder(const std::string& path, const std::function<bool(const std::string&)>& isThisMachine,
+                               const std::string& windowsDir)
 {
     if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1]))
         return path;
     const size_t hostEnd = path.find_first_of("\\/", 2);
     if (hostEnd == std::string::npos)
         return path;
-    // The administrative share of a drive: "X$", then the end or a separator.
     const size_t share = hostEnd + 1;
-    if (path.size() < share + 2 || !IsDriveLetter(path[share]) || path[share + 1] != '$' ||
-        (path.size() > share + 2 && !IsSeparator(path[share + 2])))
+    const size_t shareEnd = std::min(path.find_first_of("\\/", share), path.size());
+    std::string name = path.substr(share, shareEnd - share);
+    for (char& c : name)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    // The administrative shares: a drive's "X$", and "ADMIN$", the Windows folder.
+    std::string folder;
+    if (name.size() == 2 && IsDriveLetter(name[0]) && name[1] == '$')
+        folder = std::string{path[share], ':', '\\'};
+    else if (name == "ADMIN$" && !windowsDir.empty())
+        folder = DropTrailingSeparators(windowsDir) + "\\";
+    else
         return path;
-    if (!isThisMachine(path.substr(2, hostEnd - 2)))
+    const std::string host = path.substr(2, hostEnd - 2);
+    if (!IsLoopbackHost(host) && !isThisMachine(host))
         return path;
-    return std::string{path[share], ':', '\\'} + (path.size() > share + 3 ? path.substr(share + 3) : "");
+    return folder + (shareEnd + 1 < path.size() ? path.substr(shareEnd + 1) : "");
+}
+
+namespace {
+
+std::string LocalShareOf(const std::string& path, IPathFacts& facts)
+{
+    return LocalShareAsFolder(path, [&facts](const std::string& host) { return facts.IsThisMachine(host); },
+                              facts.WindowsDir());
+}
+
+}  // namespace
+
+CanonicalPath Canonical(const std::string& given, PathSource source, IPathFacts& facts)
+{
+    CanonicalPath form{given};
+    std::string& path = form.path;
+    if (path.find_first_of(kNoNameHolds) != std::string::npos && !DeviceNamespaceTarget(path)) {
+        form.refusal = kRefuseUnsendable;
+        return form;
+    }
+    if (const auto target = DeviceNamespaceTarget(path)) {
+        // Judged by what it names, so that an alias of a refused folder is told as that folder.
+        if (!IsAbsolutePath(*target) || target->find_first_of(kNoNameHolds) != std::string::npos) {
+            form.refusal = kRefuseDevicePath;
+            return form;
+        }
+        form.afterRules = kRefuseDevicePath;
+        path = *target;
+    } else if (source == PathSource::Imported && !IsAbsolutePath(path)) {
+        form.refusal = kRefuseNotAbsolute;
+        return form;
+    }
+    path = facts.FullPath(path);
+    if (DeviceNamespaceTarget(path)) {
+        form.refusal = kRefuseDevicePath;
+        return form;
+    }
+    path = LocalShareOf(path, facts);
+    // A stream is judged as the file or folder it belongs to, and refused after the rules.
+    if (const size_t colon = StreamColon(path); colon != std::string::npos) {
+        path.resize(colon);
+        if (!form.afterRules)
+            form.afterRules = kRefuseUnsendable;
+    }
+    path = facts.LongPath(DropTrailingSeparators(path));
+    return form;
+}
+
+std::vector<std::string> PathSpellings(const std::string& given, const std::string& canonical, IPathFacts& facts)
+{
+    std::vector<std::string> spellings{given};
+    if (canonical != given)
+        spellings.push_back(canonical);
+    // What a link, subst or mapped drive leads to, in the canonical form's terms.
+    if (const std::optional<std::string> final = facts.FinalPath(canonical)) {
+        spellings.push_back(DropTrailingSeparators(LocalShareOf(DeviceNamespaceTarget(*final).value_or(*final), facts)));
+    }
+    return spellings;
+}
+
+LockRuleFolders ReadRuleFolders(IPathFacts& facts)
+{
+    // An unreadable folder is "", which leads every path: the rules then refuse rather than admit.
+    const auto spellingsOf = [&facts](const std::string& folder, std::vector<std::string>& out) {
+        if (folder.empty()) {
+            out.push_back(folder);
+            return;
+        }
+        const std::vector<std::string> spellings = PathSpellings(folder, Canonical(folder, PathSource::Typed, facts).path, facts);
+        out.insert(out.end(), spellings.begin(), spellings.end());
+    };
+    LockRuleFolders folders;
+    spellingsOf(facts.SystemDir(), folders.systemDirs);
+    if (const std::string system32 = facts.SystemDir32(); !system32.empty())
+        spellingsOf(system32, folders.systemDirs);
+    spellingsOf(facts.InstallDir(), folders.installDirs);
+    return folders;
+}
+
+PathCheckResult JudgeLockPath(const std::string& path, IPathFacts& facts)
+{
+    const CanonicalPath form = Canonical(path, PathSource::Chosen, facts);
+    std::vector<std::string> spellings{path};
+    if (!form.refusal)
+        spellings = PathSpellings(path, form.path, facts);
+    return DecideLockPath(spellings, ReadRuleFolders(facts), facts.CodePage());
+}
+
+bool JudgeInProgramFolder(const std::string& path, IPathFacts& facts)
+{
+    const CanonicalPath form = Canonical(path, PathSource::Chosen, facts);
+    std::vector<std::string> spellings{path};
+    if (!form.refusal)
+        spellings = PathSpellings(path, form.path, facts);
+    return DecideInProgramFolder(spellings, ReadRuleFolders(facts).installDirs, facts.CodePage());
 }
 
 CListModel::CListModel(const CListDescription& description, IPathFacts& facts)
@@ -108,41 +280,13 @@ bool CListModel::Load(IEnumerationChannel* channel, const std::function<void(con
     return m_bWhole;
 }
 
-const char* CListModel::Canonical(std::string& path, PathSource source, bool& bDevicePath) const
+const char* CListModel::RuleRefusal(const std::vector<std::string>& spellings, const LockRuleFolders& folders) const
 {
-    bDevicePath = false;
-    if (source == PathSource::Chosen || source == PathSource::Dropped)
-        return nullptr;
-    if (path.find_first_of(kNoNameHolds) != std::string::npos && !DeviceNamespaceTarget(path))
-        return kRefuseUnsendable;
-    if (const auto target = DeviceNamespaceTarget(path)) {
-        // Judged by what it names, so that an alias of a refused folder is told as that folder.
-        if (!IsAbsolutePath(*target) || target->find_first_of(kNoNameHolds) != std::string::npos)
-            return kRefuseDevicePath;
-        bDevicePath = true;
-        path = *target;
-    } else if (source == PathSource::Imported && !IsAbsolutePath(path)) {
-        return kRefuseNotAbsolute;
-    }
-    path = m_facts.FullPath(path);
-    if (DeviceNamespaceTarget(path))
-        return kRefuseDevicePath;
-    path = LocalShareAsDrive(path, [this](const std::string& host) { return m_facts.IsThisMachine(host); });
-    path = m_facts.LongPath(DropTrailingSeparators(path));
-    return nullptr;
-}
-
-const char* CListModel::RuleRefusal(const std::string& path) const
-{
-    const std::string install = m_facts.InstallDir();
     const AnsiCodePage& codePage = m_facts.CodePage();
     if (m_description.admission == ADMIT_PROGRAMS)
-        return DecideInProgramFolder(path.c_str(), install.c_str(), codePage) ? "Don't need to trust Veltrix Program"
-                                                                             : nullptr;
-    const std::string system = m_facts.SystemDir();
-    const std::string system32 = m_facts.SystemDir32();
-    const LockRuleFolders folders{system.c_str(), system32.empty() ? nullptr : system32.c_str(), install.c_str()};
-    switch (DecideLockPath(path.c_str(), folders, codePage)) {
+        return DecideInProgramFolder(spellings, folders.installDirs, codePage) ? "Don't need to trust Veltrix Program"
+                                                                              : nullptr;
+    switch (DecideLockPath(spellings, folders, codePage)) {
     case PATH_SYSTEM_DIR:
         return "Can't lock Windows System Directory";
     case PATH_OWN_FILES:
@@ -154,34 +298,45 @@ const char* CListModel::RuleRefusal(const std::string& path) const
 
 std::vector<ListChange> CListModel::PlanAdds(const std::vector<std::string>& paths, PathSource source) const
 {
+    // The window's dialogs and drops give paths of their own, which are kept as given; typed and
+    // imported paths are kept in their canonical form. Both are judged in every spelling.
+    const bool keepsGiven = source == PathSource::Chosen || source == PathSource::Dropped;
+    const LockRuleFolders folders = ReadRuleFolders(m_facts);
     std::vector<ListChange> plan;
     std::vector<std::string> pending;
     for (const std::string& given : paths) {
         ListChange change{ListChange::Refused, given, given};
         std::string& path = change.path;
-        bool bDevicePath = false;
-        change.refusal = Canonical(path, source, bDevicePath);
+        CanonicalPath form = Canonical(given, source, m_facts);
+        change.refusal = form.refusal;
+        if (!keepsGiven)
+            path = form.path;
         // The trusted list takes a shortcut as the program it starts; the dialogs give none.
         if (!change.refusal && m_description.admission == ADMIT_PROGRAMS && source != PathSource::Chosen) {
             if (const auto target = m_facts.ShortcutTarget(path)) {
                 path = *target;
-                if (path.empty())
+                if (path.empty()) {
                     change.refusal = kRefuseShortcutUnread;
-                else if (!(change.refusal = Canonical(path, source, bDevicePath)) && !m_facts.IsProgram(path))
-                    change.refusal = kRefuseNotAProgram;
+                } else {
+                    form = Canonical(path, source, m_facts);
+                    if (!keepsGiven)
+                        path = form.path;
+                    if (!(change.refusal = form.refusal) && !m_facts.IsProgram(path))
+                        change.refusal = kRefuseNotAProgram;
+                }
             } else if (source == PathSource::Dropped) {
                 change.refusal = kRefuseNotAShortcut;
             }
         }
         // The empty path is refused by the lock rule, as the window has always told it.
         if (!change.refusal)
-            change.refusal = RuleRefusal(path);
+            change.refusal = RuleRefusal(PathSpellings(path, form.path, m_facts), folders);
         if (!change.refusal && !IsListablePath(path.c_str()))
             change.refusal = kRefuseControlCharacter;
         if (!change.refusal && (path.empty() || path.size() > kMaxPathLength))
             change.refusal = kRefuseLength;
-        if (!change.refusal && bDevicePath)
-            change.refusal = kRefuseDevicePath;
+        if (!change.refusal)
+            change.refusal = form.afterRules;
         if (!change.refusal) {
             change.kind = ListChange::Add;
             if (const auto index = Find(path)) {
@@ -207,15 +362,15 @@ std::vector<ListChange> CListModel::PlanRemoves(const std::vector<std::string>& 
         // The canonical form first, then the text as given: an entry listed before paths were
         // made canonical can still be named as it was added.
         std::vector<std::string> names;
-        std::string canonical = given;
-        bool bDevicePath = false;
-        if (!Canonical(canonical, source, bDevicePath)) {
+        const CanonicalPath canonical = Canonical(given, source, m_facts);
+        if (!canonical.refusal) {
             if (m_description.admission == ADMIT_PROGRAMS && source != PathSource::Chosen) {
-                std::string target = m_facts.ShortcutTarget(canonical).value_or("");
-                if (!target.empty() && !Canonical(target, source, bDevicePath))
-                    names.push_back(target);
+                const std::string target = m_facts.ShortcutTarget(canonical.path).value_or("");
+                const CanonicalPath program = Canonical(target, source, m_facts);
+                if (!target.empty() && !program.refusal)
+                    names.push_back(program.path);
             }
-            names.push_back(canonical);
+            names.push_back(canonical.path);
         }
         names.push_back(given);
 

@@ -9,6 +9,7 @@
 #include "lists/core/list_description.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@ public:
     virtual std::string SystemDir() = 0;
     virtual std::string SystemDir32() = 0;  // the 32-bit one of a 64-bit Windows; "" if none
     virtual std::string InstallDir() = 0;   // the current folder
+    virtual std::string WindowsDir() = 0;   // the one the ADMIN$ share names
     virtual const AnsiCodePage& CodePage() = 0;
     // Whether two entries are the same, as the list view's string search compares them.
     virtual bool IsSameEntry(const std::string& a, const std::string& b) = 0;
@@ -45,8 +47,12 @@ public:
     virtual std::string FullPath(const std::string& path) = 0;
     // Short (8.3) names of the path, or of its nearest existing parent, made long.
     virtual std::string LongPath(const std::string& path) = 0;
-    // A host name that names this machine (localhost, its own name or address).
+    // A host name that names this machine: its own names and addresses (every name of the
+    // loopback is known without asking).
     virtual bool IsThisMachine(const std::string& host) = 0;
+    // What an existing path resolves to through links, subst and mapped drives
+    // (GetFinalPathNameByHandle), as a Win32 path; nullopt where it cannot be opened.
+    virtual std::optional<std::string> FinalPath(const std::string& path) = 0;
 };
 
 // The refusals that the window never shows: only typed and imported paths meet them.
@@ -55,7 +61,8 @@ inline constexpr char kRefuseNotAbsolute[] = "Not a full path (a drive or \\\\se
 // "\\.\" and "\\?\" paths name devices and bypass the path rules of the file system.
 inline constexpr char kRefuseDevicePath[] = "A device path; give the file or folder itself";
 // vtxctl makes a character outside the ANSI code page '?', which no file name holds, like a
-// wildcard or a quote (a typed "C:\Dir\" ends in one).
+// wildcard or a quote (a typed "C:\Dir\" ends in one), or a ':' after the drive's, which names
+// a stream of a file or folder.
 inline constexpr char kRefuseUnsendable[] = "A character outside the ANSI code page, or one no file name holds";
 // A character below 0x20 would split the list file's line.
 inline constexpr char kRefuseControlCharacter[] = "A control character in the path";
@@ -121,10 +128,8 @@ public:
     std::string FileContent() const;
 
 private:
-    // The form of a typed or imported path that the rules judge, or its refusal.
-    const char* Canonical(std::string& path, PathSource source, bool& bDevicePath) const;
     // The refusal by the list's own rule (the texts the window shows), or nullptr.
-    const char* RuleRefusal(const std::string& path) const;
+    const char* RuleRefusal(const std::vector<std::string>& spellings, const LockRuleFolders& folders) const;
 
     const CListDescription& m_description;
     IPathFacts& m_facts;
@@ -133,7 +138,29 @@ private:
     bool m_bChanged = false;
 };
 
-// Text rules of the canonical form, used by CListModel and tested on their own.
+// A path's canonical form: what the rules judge, and what a typed or imported path is sent and
+// saved as. Full, "\\.\" and "\\?\" prefixes taken off, a share of this machine made the
+// folder it is, a stream's ':' cut off, no trailing separator, long names. refusal: nothing to
+// judge; afterRules: refused once the rules, whose texts tell an alias of a refused folder as
+// that folder, have admitted it.
+struct CanonicalPath {
+    std::string path;
+    const char* refusal = nullptr;
+    const char* afterRules = nullptr;
+};
+CanonicalPath Canonical(const std::string& path, PathSource source, IPathFacts& facts);
+
+// The spellings that the rules judge a path by: as given, its canonical form and what that
+// resolves to where it exists.
+std::vector<std::string> PathSpellings(const std::string& given, const std::string& canonical, IPathFacts& facts);
+// The folders of the rules, each in every spelling, read afresh.
+LockRuleFolders ReadRuleFolders(IPathFacts& facts);
+// The lock rule and the program-folder rule over every spelling of the path: CheckLockPath and
+// IsInProgramFolder are these with the machine's facts, and so is the list model's rule.
+PathCheckResult JudgeLockPath(const std::string& path, IPathFacts& facts);
+bool JudgeInProgramFolder(const std::string& path, IPathFacts& facts);
+
+// Text rules of the canonical form, tested on their own.
 // "X:\..." or "\\server\share...", either separator.
 bool IsAbsolutePath(const std::string& path);
 // "\\.\..." and "\\?\..." (either separator): what they name, with the prefix taken off
@@ -141,5 +168,15 @@ bool IsAbsolutePath(const std::string& path);
 std::optional<std::string> DeviceNamespaceTarget(const std::string& path);
 // Trailing separators dropped, except the one of a drive's root ("C:\").
 std::string DropTrailingSeparators(std::string path);
-// "\\host\C$\rest" made "C:\rest" when isThisMachine(host): the same folder by another name.
-std::string LocalShareAsDrive(const std::string& path, const std::function<bool(const std::string&)>& isThisMachine);
+// The position of a ':' after the drive's (a stream, "C:\Windows::$INDEX_ALLOCATION"), or npos.
+size_t StreamColon(const std::string& path);
+// An IPv4 address as inet_addr reads it: one to four parts, each decimal, octal (0...) or
+// hexadecimal (0x...), the last filling the bytes left ("127.1" is 127.0.0.1).
+std::optional<uint32_t> ParseIpv4(const std::string& host);
+// A name of the loopback: localhost, 127.0.0.0/8 in any form inet_addr takes, ::1 (also as
+// "0--1.ipv6-literal.net").
+bool IsLoopbackHost(const std::string& host);
+// A share of this machine (isThisMachine, or the loopback) as the folder it is: "\\host\C$\rest"
+// is "C:\rest", "\\host\ADMIN$\rest" is the Windows folder's rest.
+std::string LocalShareAsFolder(const std::string& path, const std::function<bool(const std::string&)>& isThisMachine,
+                               const std::string& windowsDir);

@@ -39,11 +39,11 @@ const AnsiCodePage kCp932{&LeadByte932, &Upper932};
 const char kSystemDir[] = "C:\\WINDOWS\\system32";
 const char kSystemDir32[] = "C:\\WINDOWS\\SysWOW64";
 const char kInstallDir[] = "C:\\Apps\\Lk";
-const LockRuleFolders kFolders{kSystemDir, kSystemDir32, kInstallDir};
+const LockRuleFolders kFolders{{kSystemDir, kSystemDir32}, {kInstallDir}};
 
-PathCheckResult Decide(const char* path, const LockRuleFolders& folders = kFolders)
+PathCheckResult Decide(const std::string& path, const LockRuleFolders& folders = kFolders)
 {
-    return DecideLockPath(path, folders, kCp1252);
+    return DecideLockPath({path}, folders, kCp1252);
 }
 
 TEST(LeadingPart, IsAPrefixOfTheTextInAnyLetterCaseWithoutNormalisation)
@@ -84,7 +84,6 @@ TEST(LockPath, RefusesBothSystemDirectoriesAndEveryTextAboveThemInAnySpelling)
                              "C:\\WINDOWS\\SYSTEM32", "C:\\WINDOWS\\SysWOW64", "c:\\windows\\syswow64", "C:",
                              "", "C:\\WINDOWS\\sys"})
         EXPECT_EQ(Decide(path), PATH_SYSTEM_DIR) << path;
-    EXPECT_EQ(Decide(nullptr), PATH_SYSTEM_DIR);
 }
 
 TEST(LockPath, AdmitsWhatLiesBelowTheSystemDirectoriesOrBesideThem)
@@ -93,7 +92,7 @@ TEST(LockPath, AdmitsWhatLiesBelowTheSystemDirectoriesOrBesideThem)
                              "C:\\WINDOWS\\Temp", "D:\\", "C:\\Data\\x.txt", "C:/Windows"})
         EXPECT_EQ(Decide(path), PATH_OK) << path;
     // Without a 32-bit system directory, its name is an ordinary folder.
-    EXPECT_EQ(Decide("C:\\WINDOWS\\SysWOW64", {kSystemDir, nullptr, kInstallDir}), PATH_OK);
+    EXPECT_EQ(Decide("C:\\WINDOWS\\SysWOW64", {{kSystemDir}, {kInstallDir}}), PATH_OK);
 }
 
 TEST(LockPath, RefusesTheInstallationFolderWhatItBeginsAndWhatBeginsWithItsText)
@@ -109,18 +108,35 @@ TEST(LockPath, TheSystemRuleComesFirstWhenBothFoldersShareTheirBeginning)
     // The drive root begins both directories.
     EXPECT_EQ(Decide("C:\\"), PATH_SYSTEM_DIR);
     // An installation folder inside the system directory: its contents are the program's.
-    EXPECT_EQ(Decide("C:\\WINDOWS\\system32\\Lk\\a.exe", {kSystemDir, kSystemDir32, "C:\\WINDOWS\\system32\\Lk"}),
+    EXPECT_EQ(Decide("C:\\WINDOWS\\system32\\Lk\\a.exe", {{kSystemDir, kSystemDir32}, {"C:\\WINDOWS\\system32\\Lk"}}),
               PATH_OWN_FILES);
+}
+
+// Each spelling of the path meets each spelling of the folders; the system rule comes first.
+TEST(LockPath, AnySpellingOfThePathMeetingAnySpellingOfAFolderRefusesIt)
+{
+    const LockRuleFolders folders{{"C:\\WINDOWS\\system32", "C:\\windows\\system32"},
+                                  {"C:\\PROG~FBU\\Veltrix", "C:\\Program Files\\Veltrix"}};
+    const auto decide = [&](std::vector<std::string> spellings) { return DecideLockPath(spellings, folders, kCp1252); };
+    EXPECT_EQ(decide({"C:\\Program Files"}), PATH_OWN_FILES) << "above the long spelling only";
+    EXPECT_EQ(decide({"C:\\PROG~FBU\\Veltrix\\data"}), PATH_OWN_FILES) << "inside the short spelling only";
+    EXPECT_EQ(decide({"D:\\Link", "C:\\Program Files\\Veltrix\\data"}), PATH_OWN_FILES) << "by what it resolves to";
+    EXPECT_EQ(decide({"D:\\Link", "C:\\Program Files\\Veltrix", "C:\\Windows"}), PATH_SYSTEM_DIR);
+    EXPECT_EQ(decide({"D:\\Link", "D:\\Target"}), PATH_OK);
+    EXPECT_EQ(decide({}), PATH_OK);
+    EXPECT_TRUE(DecideInProgramFolder({"D:\\Link\\vtx.exe", "C:\\Program Files\\Veltrix\\vtx.exe"},
+                                      folders.installDirs, kCp1252));
+    EXPECT_FALSE(DecideInProgramFolder({"C:\\Program Files"}, folders.installDirs, kCp1252));
 }
 
 TEST(ProgramFolder, CountsEveryPathWhoseTextBeginsWithTheFolderInAnyCase)
 {
     for (const char* path : {kInstallDir, "C:\\Apps\\Lk\\data", "C:\\Apps\\LkTools\\a.exe", "c:\\apps\\lk\\vtx.exe"})
-        EXPECT_TRUE(DecideInProgramFolder(path, kInstallDir, kCp1252)) << path;
-    EXPECT_FALSE(DecideInProgramFolder("C:\\Apps", kInstallDir, kCp1252));
-    EXPECT_FALSE(DecideInProgramFolder("", kInstallDir, kCp1252));
-    EXPECT_FALSE(DecideInProgramFolder("C:\\\x83\x61\\vtx.exe", "C:\\\x83\x41", kCp932));
-    EXPECT_TRUE(DecideInProgramFolder("D:\\x.exe", "", kCp1252)) << "an unknown folder leads everything";
+        EXPECT_TRUE(DecideInProgramFolder({path}, {kInstallDir}, kCp1252)) << path;
+    EXPECT_FALSE(DecideInProgramFolder({"C:\\Apps"}, {kInstallDir}, kCp1252));
+    EXPECT_FALSE(DecideInProgramFolder({""}, {kInstallDir}, kCp1252));
+    EXPECT_FALSE(DecideInProgramFolder({"C:\\\x83\x61\\vtx.exe"}, {"C:\\\x83\x41"}, kCp932));
+    EXPECT_TRUE(DecideInProgramFolder({"D:\\x.exe"}, {""}, kCp1252)) << "an unknown folder leads everything";
 }
 
 TEST(ListablePath, RefusesEveryCharacterBelowBlank)

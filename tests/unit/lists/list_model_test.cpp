@@ -1,6 +1,7 @@
 // The list model's rules with the machine played: what a list admits from each source, the
 // canonical form of typed and imported paths, shortcuts, duplicates, removal, load and file.
 #include "lists/core/list_model.h"
+#include "tests/unit/lists/played_path_facts.h"
 
 #include <gtest/gtest.h>
 
@@ -10,91 +11,6 @@
 #include <set>
 
 namespace {
-
-bool NoLeadBytes(unsigned char)
-{
-    return false;
-}
-
-unsigned char UpperAscii(unsigned char byte)
-{
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 0x20) : byte;
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// A 64-bit Windows in C:\Windows with Veltrix in C:\Program Files\Veltrix (short name
-// C:\PROGRA~1), a program and a document with a shortcut to each, and a shortcut whose target
-// cannot be read.
-class CPlayedFacts : public IPathFacts {
-public:
-    std::string SystemDir() override { return "C:\\Windows\\system32"; }
-    std::string SystemDir32() override { return "C:\\Windows\\SysWOW64"; }
-    std::string InstallDir() override { return "C:\\Program Files\\Veltrix"; }
-    const AnsiCodePage& CodePage() override { return m_codePage; }
-    bool IsSameEntry(const std::string& a, const std::string& b) override { return Upper(a) == Upper(b); }
-    std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path) override
-    {
-        ++m_finds;
-        return IPathFacts::FindEntry(entries, path);
-    }
-    std::string EntryKey(const std::string& path) override { return m_bOneKey ? "K" : Upper(path); }
-    std::optional<std::string> ShortcutTarget(const std::string& path) override
-    {
-        const auto it = m_shortcuts.find(path);
-        return it == m_shortcuts.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    bool IsProgram(const std::string& path) override { return path.size() > 4 && path.substr(path.size() - 4) == ".exe"; }
-    // GetFullPathName: separators made '\', "." and ".." taken out, a trailing one kept.
-    std::string FullPath(const std::string& path) override
-    {
-        std::string text = path;
-        std::replace(text.begin(), text.end(), '/', '\\');
-        const size_t rootEnd = text.rfind("\\\\", 0) == 0 ? text.find('\\', text.find('\\', 2) + 1) : 2;
-        std::vector<std::string> parts;
-        size_t from = rootEnd == std::string::npos ? text.size() : rootEnd + 1;
-        const std::string root = text.substr(0, std::min(from, text.size()));
-        while (from <= text.size()) {
-            const size_t to = std::min(text.find('\\', from), text.size());
-            const std::string part = text.substr(from, to - from);
-            if (part == "..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (part != "." && !(part.empty() && to < text.size())) {
-                parts.push_back(part);
-            }
-            from = to + 1;
-        }
-        std::string full = root;
-        for (size_t i = 0; i < parts.size(); ++i)
-            full += (i ? "\\" : "") + parts[i];
-        return full;
-    }
-    std::string LongPath(const std::string& path) override
-    {
-        const std::string shortName = "C:\\PROGRA~1";
-        if (Upper(path).rfind(shortName, 0) == 0)
-            return "C:\\Program Files" + path.substr(shortName.size());
-        return path;
-    }
-    bool IsThisMachine(const std::string& host) override { return Upper(host) == "LOCALHOST" || Upper(host) == "PC1"; }
-
-    std::map<std::string, std::string> m_shortcuts{
-        {"D:\\Desk\\Tool.lnk", "D:\\Tools\\tool.exe"},
-        {"D:\\Desk\\Notes.lnk", "D:\\Docs\\notes.txt"},
-        {"D:\\Desk\\Broken.lnk", ""},
-    };
-    int m_finds = 0;
-    bool m_bOneKey = false;  // every path the same key
-
-private:
-    AnsiCodePage m_codePage{&NoLeadBytes, &UpperAscii};
-};
 
 // Plays the driver's answers: the names in order, More = 1 on all but the last; a request at
 // failAt fails.
@@ -158,6 +74,21 @@ TEST_F(ListModel, AliasesOfRefusedFoldersAreRefusedWithTheWindowsText)
         {"\\\\?\\C:\\Windows\\SysWOW64\\", kSystemText},
         {"\\\\localhost\\C$\\Windows", kSystemText},
         {"\\\\?\\UNC\\pc1\\c$\\Windows\\System32", kSystemText},
+        {"C:\\Windows::$INDEX_ALLOCATION", kSystemText},
+        {"C:\\Windows\\System32:x:$DATA", kSystemText},
+        {"\\\\127.0.0.2\\C$\\Windows", kSystemText},
+        {"\\\\127.1\\c$\\windows", kSystemText},
+        {"\\\\0x7f000001\\C$\\Windows", kSystemText},
+        {"\\\\LOCALHOST.\\C$\\Windows", kSystemText},
+        {"\\\\0--1.ipv6-literal.net\\C$\\Windows", kSystemText},
+        {"\\\\10.0.0.5\\C$\\Windows", kSystemText},
+        {"\\\\localhost\\ADMIN$\\System32", kSystemText},
+        {"\\\\?\\UNC\\127.0.0.1\\admin$", kSystemText},
+        {"D:\\Link", kSystemText},
+        {"W:\\System32\\", kSystemText},
+        {"C:\\Program Files\\Veltrix::$INDEX_ALLOCATION", kOwnText},
+        {"D:\\Data:secret", kRefuseUnsendable},
+        {"\\\\server\\share\\a:b", kRefuseUnsendable},
         {"C:\\PROGRA~1\\Veltrix", kOwnText},
         {"c:\\progra~1\\VELTRIX\\data\\", kOwnText},
         {"\\\\.\\PhysicalDrive0", kRefuseDevicePath},
@@ -173,9 +104,95 @@ TEST_F(ListModel, AliasesOfRefusedFoldersAreRefusedWithTheWindowsText)
             EXPECT_EQ(change.given, c.path);
         }
     }
-    // The window's dialogs and drops give full paths of their own, judged as they are.
+    // The window's dialogs and drops give full paths of their own: kept as given, judged in
+    // every spelling too.
     EXPECT_EQ(model.PlanAdd("", PathSource::Chosen).refusal, std::string(kSystemText));
-    EXPECT_EQ(model.PlanAdd("C:\\Windows\\System32\\drivers", PathSource::Chosen).kind, ListChange::Add);
+    for (PathSource source : {PathSource::Chosen, PathSource::Dropped}) {
+        EXPECT_EQ(model.PlanAdd("C:\\Windows\\System32\\drivers", source).kind, ListChange::Add);
+        EXPECT_STREQ(model.PlanAdd("\\\\localhost\\C$\\Windows", source).refusal, kSystemText);
+        EXPECT_STREQ(model.PlanAdd("W:\\", source).refusal, kSystemText);
+        const ListChange share = model.PlanAdd("\\\\localhost\\D$\\Data", source);
+        EXPECT_EQ(share.kind, ListChange::Add);
+        EXPECT_EQ(share.path, "\\\\localhost\\D$\\Data") << "stored and sent as the shell gave it";
+    }
+    // Below a linked folder is below the folder: admitted.
+    EXPECT_EQ(model.PlanAdd("D:\\Link\\Temp", PathSource::Typed).kind, ListChange::Add);
+}
+
+// Installed with a short name, the folder is compared in its long form too, by every rule and by
+// CheckLockPath's and IsInProgramFolder's own judgement.
+TEST_F(ListModel, AnInstallationFolderGivenByItsShortNameIsKnownByItsLongName)
+{
+    m_facts.m_installDir = "C:\\PROGRA~1\\Veltrix";
+    const CListModel locked = Loaded(g_lockedList, {});
+    for (const char* path : {"C:\\Program Files\\Veltrix", "C:\\Program Files", "c:\\program files\\veltrix\\data"})
+        for (PathSource source : {PathSource::Typed, PathSource::Imported, PathSource::Chosen, PathSource::Dropped}) {
+            EXPECT_STREQ(locked.PlanAdd(path, source).refusal, kOwnText) << path;
+            EXPECT_EQ(JudgeLockPath(path, m_facts), PATH_OWN_FILES) << path;
+        }
+    EXPECT_STREQ(Loaded(g_trustedList, {}).PlanAdd("C:\\Program Files\\Veltrix\\vtx.exe", PathSource::Chosen).refusal,
+                 "Don't need to trust Veltrix Program");
+    EXPECT_TRUE(JudgeInProgramFolder("C:\\Program Files\\Veltrix\\vtx.exe", m_facts));
+    EXPECT_FALSE(JudgeInProgramFolder("C:\\Program Files", m_facts));
+    EXPECT_EQ(JudgeLockPath("W:\\System32", m_facts), PATH_SYSTEM_DIR);
+    EXPECT_EQ(JudgeLockPath("D:\\Data", m_facts), PATH_OK);
+}
+
+// The driver holds what was listed under a spelling now refused: it stays, and can be removed.
+TEST_F(ListModel, EntriesListedUnderANowRefusedSpellingStayAndCanBeRemoved)
+{
+    const std::vector<std::string> listed{"\\\\localhost\\C$\\Windows", "C:\\Windows::$INDEX_ALLOCATION"};
+    const CListModel locked = Loaded(g_lockedList, listed);
+    EXPECT_EQ(locked.Entries(), listed);
+    const std::vector<ListChange> plan = locked.PlanRemoves(listed, PathSource::Typed);
+    ASSERT_EQ(plan.size(), 2u);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        EXPECT_EQ(plan[i].kind, ListChange::Remove) << listed[i];
+        EXPECT_EQ(plan[i].path, listed[i]);
+    }
+}
+
+TEST(CanonicalText, LoopbackNamesAddressesStreamsAndLocalShares)
+{
+    EXPECT_EQ(ParseIpv4("127.0.0.2"), 0x7F000002u);
+    EXPECT_EQ(ParseIpv4("127.1"), 0x7F000001u);
+    EXPECT_EQ(ParseIpv4("127.65536"), 0x7F010000u);
+    EXPECT_EQ(ParseIpv4("0177.0.0.1"), 0x7F000001u);
+    EXPECT_EQ(ParseIpv4("0x7F.1.0X2"), 0x7F010002u);
+    EXPECT_EQ(ParseIpv4("2130706433"), 0x7F000001u);
+    for (const char* text : {"", ".", "127.", "127..1", "1.2.3.4.5", "256.1", "127.0.0.256", "0x", "08", "4294967296",
+                             "server", "127.0.0.1a", "99999999999999999999"})
+        EXPECT_FALSE(ParseIpv4(text)) << text;
+    for (const char* host : {"localhost", "LocalHost.", "127.0.0.1", "127.255.255.254", "127.1", "::1",
+                             "0--1.IPV6-literal.net"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char* host : {"128.0.0.1", "126.255.255.255", "localhost2", "pc1", ""})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
+
+    EXPECT_EQ(StreamColon("C:\\Windows::$INDEX_ALLOCATION"), 10u);
+    EXPECT_EQ(StreamColon("C:\\Windows"), std::string::npos);
+    EXPECT_EQ(StreamColon("C:"), std::string::npos);
+    EXPECT_EQ(StreamColon("\\\\server\\share\\a:b"), 16u);
+
+    const auto none = [](const std::string&) { return false; };
+    const auto pc1 = [](const std::string& host) { return Upper(host) == "PC1"; };
+    const struct {
+        const char* path;
+        const char* folder;
+    } shares[] = {
+        {"\\\\pc1\\d$", "d:\\"},
+        {"\\\\pc1\\d$\\", "d:\\"},
+        {"//127.0.0.9/C$/Windows", "C:\\Windows"},
+        {"\\\\localhost\\Admin$", "C:\\Windows\\"},
+        {"\\\\localhost\\ADMIN$\\System32", "C:\\Windows\\System32"},
+        {"\\\\server\\C$\\Windows", "\\\\server\\C$\\Windows"},
+        {"\\\\pc1\\C$x\\Windows", "\\\\pc1\\C$x\\Windows"},
+        {"\\\\pc1\\share\\Windows", "\\\\pc1\\share\\Windows"},
+        {"\\\\pc1", "\\\\pc1"},
+    };
+    for (const auto& c : shares)
+        EXPECT_EQ(LocalShareAsFolder(c.path, pc1, "C:\\Windows"), c.folder) << c.path;
+    EXPECT_EQ(LocalShareAsFolder("\\\\pc1\\C$", none, "C:\\Windows"), "\\\\pc1\\C$");
 }
 
 TEST_F(ListModel, TypedAndImportedPathsAreAddedInTheirCanonicalForm)

@@ -1,12 +1,17 @@
 // The admission rules against the machine's real directories, and shortcut resolution with the
 // real shell link object.
+#include <winsock2.h>
+#include <iphlpapi.h>
+
 #include "lists/admission.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
@@ -71,6 +76,63 @@ TEST(CheckLockPath, RefusesTheCurrentInstallationFolderWhatItBeginsAndWhatItLead
     EXPECT_FALSE(IsInProgramFolder((lk + "\\data").c_str()));
     EXPECT_EQ(CheckLockPath((other + "\\file.txt").c_str()), PATH_OWN_FILES);
     EXPECT_TRUE(IsInProgramFolder((other + "\\a.exe").c_str()));
+}
+
+// The same folder by other names: a stream, shares of this machine, the 8.3 name of the
+// installation folder and, under Wine, drive Z: (the Linux root), where GetFinalPathNameByHandle
+// gives the folder's C: path back ("\\?\C:\windows").
+TEST(CheckLockPath, RefusesEverySpellingOfARefusedFolderAndJudgesTheInstallationFolderInItsLongForm)
+{
+    const std::string windows = WindowsDirectory();
+    const std::string system = SystemDirectory();
+    const std::string share = std::string(1, windows[0]) + "$" + windows.substr(2);
+    std::vector<std::string> aliases{windows + "::$INDEX_ALLOCATION", system + ":x:$DATA", "\\\\127.0.0.2\\" + share,
+                                     "\\\\127.1\\" + share + "\\System32", "\\\\localhost\\ADMIN$\\System32",
+                                     "\\\\?\\UNC\\LOCALHOST\\admin$", "\\\\?\\" + system};
+    // This machine's own address, where an adapter has one.
+    ULONG size = 0;
+    ::GetAdaptersAddresses(AF_INET, 0, nullptr, nullptr, &size);
+    std::vector<unsigned char> buffer(size);
+    auto* adapters = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+    if (size && ::GetAdaptersAddresses(AF_INET, 0, nullptr, adapters, &size) == NO_ERROR)
+        for (auto* adapter = adapters; adapter; adapter = adapter->Next)
+            for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+                const auto* address = reinterpret_cast<const SOCKADDR_IN*>(unicast->Address.lpSockaddr);
+                const std::string text = ::inet_ntoa(address->sin_addr);
+                if (text.rfind("127.", 0) != 0)
+                    aliases.push_back("\\\\" + text + "\\" + share);
+            }
+    using UnixFileName = char* (CDECL*)(const WCHAR*);
+    const auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const std::wstring wideWindows(windows.begin(), windows.end());
+    if (char* unix = unixFileName ? unixFileName(wideWindows.c_str()) : nullptr) {
+        std::string alias = std::string("Z:") + unix;
+        ::HeapFree(::GetProcessHeap(), 0, unix);
+        std::replace(alias.begin(), alias.end(), '/', '\\');
+        // The prefix's C: is dosdevices\c:, a link to drive_c; a ':' there would read as a stream.
+        const std::string link = "\\dosdevices\\c:\\";
+        if (const size_t at = alias.find(link); at != std::string::npos)
+            alias.replace(at, link.size(), "\\drive_c\\");
+        std::string final = CPathFacts().FinalPath(alias).value_or("(none)");
+        EXPECT_EQ(::lstrcmpiA(final.c_str(), ("\\\\?\\" + windows).c_str()), 0) << alias << " resolves to " << final;
+        aliases.push_back(alias);
+        aliases.push_back(alias + "\\System32");
+    }
+    for (const std::string& alias : aliases)
+        EXPECT_EQ(CheckLockPath(alias.c_str()), PATH_SYSTEM_DIR) << alias;
+
+    // Installed by the 8.3 name of its folder, as a setup run with /D= such a name leaves it.
+    ScratchFolder scratch("vtxadm");
+    const std::string install = scratch.Make("Long Folder Name\\Veltrix Install", true);
+    char shortInstall[MAX_PATH] = "";
+    ASSERT_GT(::GetShortPathNameA(install.c_str(), shortInstall, MAX_PATH), 0u);
+    ASSERT_NE(install, shortInstall) << "the folder needs a short name of its own";
+    ASSERT_TRUE(::SetCurrentDirectoryA(shortInstall));
+    for (const std::string& path : {install, install + "\\data", scratch.Path() + "\\Long Folder Name"})
+        EXPECT_EQ(CheckLockPath(path.c_str()), PATH_OWN_FILES) << path;
+    EXPECT_TRUE(IsInProgramFolder((install + "\\vtx.exe").c_str()));
+    EXPECT_EQ(CheckLockPath((scratch.Path() + "\\Other").c_str()), PATH_OK);
 }
 
 class ResolveShortcutTest : public ::testing::Test {

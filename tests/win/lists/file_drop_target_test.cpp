@@ -277,19 +277,24 @@ TEST_F(MainWindowDrops, LockedListTakesAFolderAndFilesInDropOrderAndShowsTheLast
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
-TEST_F(MainWindowDrops, LockedListSkipsWindowsTheProgramsOwnFilesAndControlCharactersSilently)
+TEST_F(MainWindowDrops, LockedListSkipsWindowsTheProgramsOwnFilesAndControlCharactersSilentlyInAnySpelling)
 {
     const std::string own = File("App\\data\\filter.txt");
     const std::string outside = File("Data\\kept.txt");
+    // A folder dragged from an Explorer window opened at \\localhost\C$ comes by that share.
+    const auto byShare = [](const std::string& path) { return "\\\\localhost\\" + path.substr(0, 1) + "$" + path.substr(2); };
+    const std::string outsideByShare = byShare(File("Data\\shared.txt"));
     WithMainWindow([&](HWND locked, HWND) {
         const std::string drive = SystemDirectory().substr(0, 3);
         // A line feed would put a second path on the next line of the list file.
         const std::string lineFeed = m_install.Root() + "\\Data\\a\nC:\\Windows";
         EXPECT_EQ(Drop(locked, {WindowsDirectory(), SystemDirectory(), own, drive, m_installDir, "C:\\WINDOWS\\SYSTEM32",
-                                "c:\\WINDOWS", lineFeed, outside}),
+                                "c:\\WINDOWS", lineFeed, byShare(WindowsDirectory()), byShare(m_installDir + "\\data"),
+                                outside, outsideByShare}),
                   DROPEFFECT_COPY);
-        EXPECT_EQ(Paths(locked), (std::vector<std::string>{outside}));
-        EXPECT_EQ(m_driver.m_requests, (std::vector<PathRequest>{{IOCTL_LOCK_ADD, outside}}));
+        EXPECT_EQ(Paths(locked), (std::vector<std::string>{outside, outsideByShare})) << "kept as the shell gave it";
+        EXPECT_EQ(m_driver.m_requests,
+                  (std::vector<PathRequest>{{IOCTL_LOCK_ADD, outside}, {IOCTL_LOCK_ADD, outsideByShare}}));
     });
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
