@@ -2,7 +2,8 @@
 
 #include "app/veltrix_dlg.h"
 #include "audit/audit_trail.h"
-#include "driver/core/instance_names.h"
+#include "driver/change_mark.h"
+#include "driver/core/instance_guard.h"
 #include "driver/install_dir_key.h"
 #include "driver/service_manager.h"
 #include "driver/service_routines.h"
@@ -12,8 +13,8 @@
 
 // Constructed in this order before InitInstance runs, destroyed in reverse order at exit.
 CVeltrixApp theApp;
-CMutex g_instanceMutex(FALSE, kInstanceMutexNames[0]);
-CMutex g_globalInstanceMutex(FALSE, kInstanceMutexNames[1]);
+CMutex g_instanceMutex(FALSE, kInstanceMutexName);
+CCrossSessionGuard g_crossSessionGuard;
 CString g_strInstallDir;
 UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
 
@@ -60,7 +61,7 @@ BOOL CVeltrixApp::InitInstance()
         return FALSE;
     }
 
-    if (!g_instanceMutex.Lock(1) || !g_globalInstanceMutex.Lock(1)) {
+    if (!g_instanceMutex.Lock(1) || !g_crossSessionGuard.Lock(1)) {
         ::MessageBoxA(nullptr, "Can't run multiple Veltrix instance!", "Veltrix", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
@@ -83,5 +84,9 @@ BOOL CVeltrixApp::InitInstance()
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    // Both files hold the driver's lists now: a change that a vtxctl left cut short is saved.
+    // Never before the login: a cancelled login leaves the files and the mark as they are.
+    if (dlg.ListFilesWritten())
+        ClearChangeMark();
     return FALSE;
 }

@@ -1,6 +1,7 @@
 // The application object and the objects that start-up fills for the rest of the program.
 #pragma once
 
+#include "driver/instance_guard.h"
 #include "framework/app.h"
 #include "framework/cstring.h"
 #include "framework/mutex.h"
@@ -18,7 +19,7 @@ public:
 
 extern CVeltrixApp theApp;
 extern CMutex g_instanceMutex;
-// The same guard under its name for all sessions.
-extern CMutex g_globalInstanceMutex;
+// The guard seen from every session; never given back, as the session's mutex.
+extern CCrossSessionGuard g_crossSessionGuard;
 // The installation folder from the registry; the current directory from start-up on.
 extern CString g_strInstallDir;

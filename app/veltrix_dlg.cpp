@@ -139,6 +139,9 @@ void CVeltrixDlg::SaveLists()
         m_listLocked.ReportSaveFailure(*this);
     if (!bTrustedSaved)
         m_listTrusted.ReportSaveFailure(*this);
+    // An incomplete list that the user left alone counts as saved, yet its file is not the driver's.
+    m_bListFilesWritten = bLockedSaved && bTrustedSaved && !m_listLocked.IsIncomplete() &&
+                          !m_listTrusted.IsIncomplete();
 }
 
 void CVeltrixDlg::OnAddLocked() { m_listLocked.Add(*this); }

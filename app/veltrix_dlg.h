@@ -33,6 +33,8 @@ public:
 
     // Opens the help file in its viewer: the "Help" button, F1 and the help command.
     void ShowHelp();
+    // Whether the close wrote both list files from lists the driver gave whole.
+    BOOL ListFilesWritten() const { return m_bListFilesWritten; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -80,6 +82,7 @@ protected:
     // Both views written to their list files, except an incomplete list's, whose file keeps
     // what it held; a file that could not be written is told.
     void SaveLists();
+    BOOL m_bListFilesWritten = FALSE;  // the last SaveLists wrote both files from whole lists
 
     CProtectionList m_listTrusted;
     CProtectionList m_listLocked;

@@ -212,6 +212,7 @@ bool CListActions::Save(const CListModel& model)
     if (ReplaceFileContent(model.Description().pszFile, model.FileContent(), FileAccess::AdministratorsOnly))
         return true;
     std::fprintf(m_err, "%s\n", model.Description().pszSaveFailure);
+    m_bFileNotWritten = true;
     return false;
 }
 

@@ -40,6 +40,8 @@ public:
     int RemovePaths(const CtlCommand& command, const std::vector<std::string>& paths);
     // Writes both list files from the driver's lists; false, each reported, when one was not written.
     bool SaveListFiles();
+    // false once a list file of this object's could not be written: it is behind the driver.
+    bool EveryListFileWritten() const { return !m_bFileNotWritten; }
     // Both lists to the file.
     int ExportLists(const std::string& file);
     // What the file lists and the lists lack back to the driver (the whole file read, or nothing
@@ -60,4 +62,5 @@ private:
     IPathFacts& m_facts;
     std::FILE* m_out;
     std::FILE* m_err;
+    bool m_bFileNotWritten = false;
 };

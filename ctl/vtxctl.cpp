@@ -4,9 +4,11 @@
 #include "ctl/console_signals.h"
 #include "ctl/core/command_line.h"
 #include "ctl/list_actions.h"
-#include "driver/core/instance_names.h"
+#include "driver/change_mark.h"
+#include "driver/core/instance_guard.h"
 #include "driver/device_channel.h"
 #include "driver/install_dir_key.h"
+#include "driver/instance_guard.h"
 #include "framework/codepage.h"
 #include "framework/handle.h"
 #include "framework/mutex.h"
@@ -148,17 +150,12 @@ constexpr DWORD kWrongPasswordDelay = 2000;
 // The lists through the real device, with this machine's facts.
 CListActions g_actions(VeltrixDevice(), MachinePathFacts());
 
-// Runs a command that reads or changes the lists: single instance, password, driver.
+// Runs a command with the guard held: password, driver, then the command. A change is marked
+// under the service's key from before its first request until both list files are known to hold
+// the driver's lists; a mark left by a run cut short has both files written from the driver
+// first.
 int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operands)
 {
-    // Held to the end: vtx.exe refuses to start meanwhile, as vtxctl refuses while it runs.
-    // Either name held elsewhere (or one that cannot be opened here, another user's) refuses.
-    CMutex instance(FALSE, kInstanceMutexNames[0]);
-    CMutex globalInstance(FALSE, kInstanceMutexNames[1]);
-    if (!instance.Lock(1) || !globalInstance.Lock(1)) {
-        std::fputs("Veltrix is running; close it first.\n", stderr);
-        return kCtlRunning;
-    }
     const std::optional<CString> stored = ReadStoredDigest(kPasswordFilePath);
     if (!stored) {
         std::fputs("Can't read data\\password.txt\n", stderr);
@@ -175,17 +172,42 @@ int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operan
         std::fputs("The driver cannot be reached.\n", stderr);
         return kCtlNoDriver;
     }
-    // An earlier run that ended holding the mutex may have changed the driver and not written
-    // the files: they are brought up to the driver before anything else.
-    const bool abandoned = instance.WasAbandoned() || globalInstance.WasAbandoned();
-    const bool changes = abandoned || command.action == CtlAction::Add || command.action == CtlAction::Remove ||
-                         command.action == CtlAction::Import;
-    if (changes && !g_changeGuard.Begin())
+    const bool marked = HasChangeMark();
+    const bool changes = !command.dryRun && (command.action == CtlAction::Add ||
+                                             command.action == CtlAction::Remove || command.action == CtlAction::Import);
+    if ((marked || changes) && !g_changeGuard.Begin())
         return kCtlFailed;
-    const int saved = abandoned && !g_actions.SaveListFiles() ? kCtlFailed : kCtlDone;
-    const int code = std::max(saved, g_actions.Run(command, operands));
-    if (changes)
+    const bool filesBehind = marked && !g_actions.SaveListFiles();
+    int code = filesBehind ? kCtlFailed : kCtlDone;
+    if (changes && !marked && !SetChangeMark()) {
+        std::fputs("Can't record the change under the service's key; nothing changed.\n", stderr);
+        code = kCtlFailed;
+    } else {
+        // A change writes the file of each list it changed, unless it is refused before sending.
+        code = std::max(code, g_actions.Run(command, operands));
+    }
+    if ((marked || changes) && !filesBehind && g_actions.EveryListFileWritten())
+        ClearChangeMark();
+    if (marked || changes)
         g_changeGuard.Finish();
+    return code;
+}
+
+// Holds the guard while the command runs: vtx.exe refuses to start meanwhile, as vtxctl refuses
+// while it runs. Either part held elsewhere (or a session's name that cannot be opened here,
+// another user's) refuses. Given back at the end, so that a later run or the setup finds it
+// free, never abandoned.
+int RunWithGuard(const CtlCommand& command, const std::vector<std::string>& operands)
+{
+    CMutex instance(FALSE, kInstanceMutexName);
+    CCrossSessionGuard crossSession;
+    if (!instance.Lock(1) || !crossSession.Lock(1)) {
+        std::fputs("Veltrix is running; close it first.\n", stderr);
+        return kCtlRunning;
+    }
+    const int code = RunGuarded(command, operands);
+    crossSession.Unlock();
+    instance.Unlock();
     return code;
 }
 
@@ -211,7 +233,7 @@ int Run(const CtlCommand& command)
     }
     if (command.action == CtlAction::Status)
         return g_actions.ShowStatus(installDir.c_str(), command.json);
-    return RunGuarded(command, operands);
+    return RunWithGuard(command, operands);
 }
 
 }  // namespace

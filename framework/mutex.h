@@ -14,16 +14,9 @@ public:
     BOOL Lock(DWORD dwTimeout)
     {
         const DWORD result = ::WaitForSingleObject(m_hObject.Get(), dwTimeout);
-        m_bAbandoned = result == WAIT_ABANDONED;
         return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }
-
-    // Whether the last Lock took the mutex from an owner that ended holding it: whatever that
-    // owner was doing may be left half done.
-    BOOL WasAbandoned() const { return m_bAbandoned; }
+    BOOL Unlock() { return ::ReleaseMutex(m_hObject.Get()); }
 
     CHandle m_hObject;
-
-private:
-    BOOL m_bAbandoned = FALSE;
 };

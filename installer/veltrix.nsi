@@ -112,23 +112,87 @@ Var CreatedDataDir   ; 1: data\ created by this run
   Pop $R8
 !macroend
 
-; Sets $0 to 1 while vtx.exe or vtxctl.exe runs: each holds the mutex "Veltrix", and its global
-; twin "Global\Veltrix" shows one in another session.
+; Sets $0 to 1 while vtx.exe or vtxctl.exe runs, as the programs see each other: the session's
+; mutex "Veltrix"; "Veltrix\Instance" in the private namespace "Veltrix" whose boundary is the
+; Administrators group, which no standard account can create; and "Global\Veltrix", where the
+; system has no private namespaces (Wine), when an administrator or the system owns it. Such an
+; object of any other owner, or one that keeps administrators out, is a squatter's: passed by.
 !macro IsRunning UN
 Function ${UN}IsRunning
-  ; SYNCHRONIZE (0x00100000) is all it takes to open a mutex.
   Push $1
+  Push $2
+  Push $3
+  Push $4
   StrCpy $0 0
+  ; SYNCHRONIZE (0x00100000) is all it takes to open a mutex.
   System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Veltrix") p .r1'
   ${If} $1 P<> 0
     System::Call 'kernel32::CloseHandle(p r1)'
     StrCpy $0 1
   ${EndIf}
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Global\Veltrix") p .r1'
-  ${If} $1 P<> 0
-    System::Call 'kernel32::CloseHandle(p r1)'
-    StrCpy $0 1
+
+  ; Wine 8's CreateBoundaryDescriptorW gives no descriptor and its AddSIDToBoundaryDescriptor
+  ; ends the process: that is called only on a descriptor. Older systems lack both.
+  System::Call 'kernel32::GetModuleHandleW(w "kernel32.dll") p .r1'
+  System::Call 'kernel32::GetProcAddress(p r1, m "CreateBoundaryDescriptorW") p .r2'
+  ${If} $2 P<> 0
+    System::Call 'kernel32::CreateBoundaryDescriptorW(w "Veltrix", i 0) p .r2'
   ${EndIf}
+  ${If} $2 P<> 0
+    ; WinBuiltinAdministratorsSid (26), in SECURITY_MAX_SID_SIZE (68) bytes.
+    System::Alloc 68
+    Pop $3
+    StrCpy $4 68
+    System::Call 'advapi32::CreateWellKnownSid(i 26, p 0, p r3, *i r4) i .r1'
+    ${If} $1 <> 0
+      System::Call 'kernel32::AddSIDToBoundaryDescriptor(*p r2r2, p r3) i .r1'
+    ${EndIf}
+    ${If} $1 <> 0
+      ; None open: nothing runs (a running one holds it open).
+      System::Call 'kernel32::OpenPrivateNamespaceW(p r2, w "Veltrix") p .r1'
+      ${If} $1 P<> 0
+        System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Veltrix\Instance") p .r4'
+        ${If} $4 P<> 0
+          System::Call 'kernel32::CloseHandle(p r4)'
+          StrCpy $0 1
+        ${EndIf}
+        System::Call 'kernel32::ClosePrivateNamespace(p r1, i 0)'
+      ${EndIf}
+    ${EndIf}
+    System::Free $3
+    System::Call 'kernel32::DeleteBoundaryDescriptor(p r2)'
+  ${EndIf}
+
+  ; SYNCHRONIZE and READ_CONTROL (0x00120000): the owner, through GetSecurityInfo with
+  ; SE_KERNEL_OBJECT (6) and OWNER_SECURITY_INFORMATION (1). No owner reported (Wine 8), or none
+  ; readable, leaves nothing to judge: the object counts.
+  System::Call 'kernel32::OpenMutexW(i 0x00120000, i 0, w "Global\Veltrix") p .r1'
+  ${If} $1 P<> 0
+    StrCpy $2 0
+    StrCpy $3 0
+    System::Call 'advapi32::GetSecurityInfo(p r1, i 6, i 1, *p .r2, p 0, p 0, p 0, *p .r3) i .r4'
+    ${If} $4 <> 0
+    ${OrIf} $2 P= 0
+      StrCpy $0 1
+    ${Else}
+      ; WinBuiltinAdministratorsSid (26), WinLocalSystemSid (22).
+      System::Call 'advapi32::IsWellKnownSid(p r2, i 26) i .r4'
+      ${If} $4 <> 0
+        StrCpy $0 1
+      ${EndIf}
+      System::Call 'advapi32::IsWellKnownSid(p r2, i 22) i .r4'
+      ${If} $4 <> 0
+        StrCpy $0 1
+      ${EndIf}
+    ${EndIf}
+    ${If} $3 P<> 0
+      System::Call 'kernel32::LocalFree(p r3)'
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
   Pop $1
 FunctionEnd
 !macroend

@@ -3,6 +3,7 @@
 // lists and the list files it writes. What only the program itself does is here: its arguments,
 // password, guard, exit codes and output; the list actions run in-process in list_actions_test.cpp.
 #include "driver/core/protocol.h"
+#include "driver/core/service_name.h"
 #include "driver/device_channel.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <thread>
@@ -48,6 +50,13 @@ void PutFile(const std::string& path, const std::optional<std::string>& bytes)
 
 using Paths = std::vector<std::string>;
 
+// vtxctl's mark of a change in progress under the service's key.
+bool HasChangeMarkValue()
+{
+    return ::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
 // Each test starts with both of the driver's lists empty, empty list files and the password
 // kPassword; the driver's lists and the files come back as they were afterwards.
 class Vtxctl : public ::testing::Test {
@@ -66,6 +75,7 @@ protected:
     {
         for (int i = 0; i < 3; ++i)
             PutFile(DataFile(i), m_savedFiles[i]);
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange");
     }
 
     std::string DataFile(int i) const
@@ -228,8 +238,8 @@ TEST_F(Vtxctl, WrongPasswordShowsAndChangesNothing)
     }
 }
 
-// Either name of the guard held elsewhere refuses: a window in another session holds the
-// global one, which Wine keeps apart from the session's own, as Windows does.
+// Either part of the guard held elsewhere refuses: a window in another session holds the
+// cross-session one, "Global\Veltrix" where the system has no private namespaces (Wine).
 TEST_F(Vtxctl, RefusesWhileVeltrixRunsUnderEitherName)
 {
     for (const char* name : {"Veltrix", "Global\\Veltrix"}) {
@@ -246,18 +256,45 @@ TEST_F(Vtxctl, RefusesWhileVeltrixRunsUnderEitherName)
     EXPECT_EQ(ListFiles(), "|");
 }
 
-// A run that ended holding the guard (killed between its requests and its files) left the files
-// behind the driver: the next run writes them from the driver before anything else.
-TEST_F(Vtxctl, AfterAnAbandonedGuardTheListFilesAreWrittenFromTheDriverFirst)
+// A run killed in the middle of an import (a deployment tool's timeout, Task Manager), with no
+// other handle on its mutex, leaves no abandoned mutex behind, only its mark under the service's
+// key: the next run writes both files from the driver before anything else and clears the mark.
+// A run that ends normally gives the guard back: a handle held elsewhere meanwhile (the setup's
+// check) finds it released, not abandoned.
+TEST_F(Vtxctl, AfterARunKilledInTheMiddleOfAnImportTheNextRunWritesBothFilesFromTheDriver)
 {
-    SetLocked({"C:\\VtxCtl\\Sent"});
     SetTrusted({"C:\\VtxCtl\\Tool.exe"});
-    CHandle abandoned;
-    std::thread([&] { abandoned.Attach(::CreateMutexA(nullptr, TRUE, "Global\\Veltrix")); }).join();
-    ASSERT_TRUE(abandoned);
-    const ConsoleRun run = Ctl("list trusted");
-    EXPECT_EQ(run.dwExitCode, 0u) << run.strErr;
-    EXPECT_EQ(ListFiles(), "C:\\VtxCtl\\Sent\r\n|C:\\VtxCtl\\Tool.exe\r\n");
+    constexpr int kLines = 1000;
+    std::string lines = "[locked]\n";
+    for (int i = 0; i < kLines; ++i)
+        lines += "C:\\VtxCtl\\Many\\" + std::to_string(i) + "\n";
+    ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\many.txt", lines));
+    const ConsoleRun killed = RunConsoleProgram("\"" + DosPath(VTX_CTL_FILE) + "\" import many.txt",
+                                                std::string(kPassword) + "\r\n", m_scratch.Path().c_str(),
+                                                kStepTimeout, ConsoleOutput::File,
+                                                [] { return HasChangeMarkValue() && !DriverList(IOCTL_LOCK_ENUM).empty(); });
+    ASSERT_EQ(killed.dwExitCode, kKilledExitCode) << "the import ended before it was killed";
+    const size_t sent = DriverList(IOCTL_LOCK_ENUM).size();
+    std::printf("killed after %zu of %d requests; mark left: %d; files: \"%s\"\n", sent, kLines,
+                HasChangeMarkValue(), ListFiles().c_str());
+    EXPECT_GT(sent, 0u);
+    EXPECT_LT(sent, static_cast<size_t>(kLines));
+    EXPECT_TRUE(HasChangeMarkValue());
+    EXPECT_EQ(ListFiles(), "|");
+
+    const CHandle setupCheck(::CreateMutexA(nullptr, FALSE, "Veltrix"));
+    const ConsoleRun next = Ctl("list trusted");
+    EXPECT_EQ(next.dwExitCode, 0u) << next.strErr;
+    EXPECT_EQ(::WaitForSingleObject(setupCheck.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    ::ReleaseMutex(setupCheck.Get());
+    const std::string lockedFile = ReadWholeFile(LockedFile()).value_or("(none)");
+    std::printf("next run: exit %lu; filter.txt %zu lines, equal to the driver's: %d; TrustedPs.txt \"%s\"; mark: %d\n",
+                next.dwExitCode, static_cast<size_t>(std::count(lockedFile.begin(), lockedFile.end(), '\n')),
+                lockedFile == ListFileBytes(DriverList(IOCTL_LOCK_ENUM)), ReadWholeFile(TrustedFile()).value_or("(none)").c_str(),
+                HasChangeMarkValue());
+    EXPECT_EQ(lockedFile, ListFileBytes(DriverList(IOCTL_LOCK_ENUM)));
+    EXPECT_EQ(ReadWholeFile(TrustedFile()), ListFileBytes(DriverList(IOCTL_TRUST_ENUM)));
+    EXPECT_FALSE(HasChangeMarkValue());
 }
 
 // Held by another program without sharing, the file cannot be read: that opens the gate to no

@@ -361,6 +361,19 @@ TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
         ASSERT_TRUE(held) << mutex;
         EXPECT_EQ(RunSetup(), kExitRunning) << mutex;
     }
+    // Without private namespaces (Wine) the programs' cross-session guard is "Global\Veltrix" owned
+    // by the Administrators: it refuses too. One that a standard account could have made (Wine
+    // names the token's default owner, not the Administrators) is passed by: the upgrade runs.
+    for (const auto& [accessList, expected] : {std::pair{"O:BAD:P(A;;GA;;;BA)(A;;GA;;;SY)", kExitRunning},
+                                               std::pair{"D:(A;;GA;;;WD)", DWORD{0}}}) {
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(accessList, SDDL_REVISION_1,
+                                                                          &attributes.lpSecurityDescriptor, nullptr));
+        CHandle held(::CreateMutexA(&attributes, TRUE, "Global\\Veltrix"));
+        ::LocalFree(attributes.lpSecurityDescriptor);
+        ASSERT_TRUE(held) << accessList;
+        EXPECT_EQ(RunSetup(), expected) << accessList;
+    }
     EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
 
     // A file in use half-way through an upgrade: the files written before it go back to the

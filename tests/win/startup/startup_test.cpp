@@ -243,8 +243,9 @@ TEST_F(VtxStartup, ASecondCopyIsRefusedWithAMessageAndNeverOpensTheServiceKey)
 }
 
 // The guard under either of its names, held elsewhere (a window on the desktop, a vtxctl of a
-// script in session 0), refuses: Wine keeps "Global\Veltrix" apart from "Veltrix" as Windows
-// keeps a session's names apart from the global ones.
+// script in session 0), refuses. Wine has no private namespaces, so the cross-session guard is
+// "Global\Veltrix" here; Wine keeps it apart from "Veltrix" as Windows keeps a session's names
+// apart from the global ones.
 TEST_F(VtxStartup, EitherNameOfTheGuardHeldElsewhereRefusesWithTheMessage)
 {
     for (const char* name : {"Veltrix", "Global\\Veltrix"}) {

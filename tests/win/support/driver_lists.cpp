@@ -97,3 +97,11 @@ std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration(DWORD)
             return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
         });
 }
+
+std::string ListFileBytes(const std::vector<std::string>& paths)
+{
+    std::string bytes;
+    for (const std::string& path : paths)
+        bytes += path + "\r\n";
+    return bytes;
+}

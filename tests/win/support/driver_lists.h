@@ -18,6 +18,8 @@ std::vector<std::string> DriverList(DWORD enumCode);
 bool ClearDriverList(DWORD enumCode, DWORD removeCode);
 // One add request per path, in order; false when one failed.
 bool FillDriverList(DWORD addCode, const std::vector<std::string>& paths);
+// A list file's bytes for these entries, one a line.
+std::string ListFileBytes(const std::vector<std::string>& paths);
 
 // Both of the driver's lists are emptied while the object lives; what they held comes back, in
 // its order, when it goes.

@@ -147,9 +147,9 @@ ConsoleRun RunTracedConsoleProgram(const std::string& program, const std::vector
 }
 
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input, const char* currentDir,
-                             DWORD dwMilliseconds, ConsoleOutput output)
+                             DWORD dwMilliseconds, ConsoleOutput output, const std::function<bool()>& killWhen)
 {
-    return RunConsoleProgram(Widen(commandLine), input, currentDir, dwMilliseconds, output);
+    return RunConsoleProgram(Widen(commandLine), input, currentDir, dwMilliseconds, output, killWhen);
 }
 
 namespace {
@@ -167,7 +167,7 @@ HANDLE InheritableClosedPipe()
 }  // namespace
 
 ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input, const char* currentDir,
-                             DWORD dwMilliseconds, ConsoleOutput output)
+                             DWORD dwMilliseconds, ConsoleOutput output, const std::function<bool()>& killWhen)
 {
     ConsoleRun run;
     // Files rather than pipes: nothing to drain while the program runs.
@@ -201,6 +201,9 @@ ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string&
     if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                          currentDir ? folder.c_str() : nullptr, &startup, &process)) {
         ::CloseHandle(process.hThread);
+        if (killWhen && PollUntil([&] { return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 || killWhen(); },
+                                  dwMilliseconds))
+            ::TerminateProcess(process.hProcess, kKilledExitCode);
         if (::WaitForSingleObject(process.hProcess, dwMilliseconds) != WAIT_OBJECT_0) {
             ADD_FAILURE() << "a console program did not end in time";
             ::TerminateProcess(process.hProcess, 1);

@@ -52,14 +52,19 @@ struct ConsoleRun {
 // Standard output: a file read back afterwards, or a pipe whose reader has gone (a script that
 // stopped reading), which fails every write.
 enum class ConsoleOutput { File, ClosedPipe };
-// The command line in UTF-16 carries what no ANSI code page holds.
+// The command line in UTF-16 carries what no ANSI code page holds. killWhen, when given, is asked
+// every few milliseconds while the program runs: once it holds, the program is killed by
+// TerminateProcess, with exit code kKilledExitCode.
+constexpr DWORD kKilledExitCode = 0xDEAD;
 ConsoleRun RunConsoleProgram(const std::wstring& commandLine, const std::string& input = "",
                              const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout,
-                             ConsoleOutput output = ConsoleOutput::File);
+                             ConsoleOutput output = ConsoleOutput::File,
+                             const std::function<bool()>& killWhen = nullptr);
 // The command line in the ANSI code page.
 ConsoleRun RunConsoleProgram(const std::string& commandLine, const std::string& input = "",
                              const char* currentDir = nullptr, DWORD dwMilliseconds = kStepTimeout,
-                             ConsoleOutput output = ConsoleOutput::File);
+                             ConsoleOutput output = ConsoleOutput::File,
+                             const std::function<bool()>& killWhen = nullptr);
 
 // A program of this build (a Unix path) run to its end from a Unix shell under Wine's trace
 // channels wineDebug, in currentDir (a Windows path): what Wine traces goes to the standard error
