@@ -268,7 +268,7 @@ TEST_F(Vtxctl, AfterARunKilledInTheMiddleOfAnImportTheNextRunWritesBothFilesFrom
     std::string lines = "[locked]\n";
     for (int i = 0; i < kLines; ++i)
         lines += "C:\\VtxCtl\\Many\\" + std::to_string(i) + "\n";
-    ASSERT_TRUE(WriteTextFile(m_scratch.Path() + "\\many.txt", lines));
+    ASSERT_TRUE(WriteWholeFile(m_scratch.Path() + "\\many.txt", lines));
     const ConsoleRun killed = RunConsoleProgram("\"" + DosPath(VTX_CTL_FILE) + "\" import many.txt",
                                                 std::string(kPassword) + "\r\n", m_scratch.Path().c_str(),
                                                 kStepTimeout, ConsoleOutput::File,
