@@ -27,7 +27,7 @@ if [ -f "$stamp" ]; then
   rm -rf "$prefix"
   mkdir -p "$prefix"
 else
-  echo "making the Wine prefix $prefix (once)" >&2
+  echo "making the Wine prefix $prefix with $made_with" >&2
 fi
 export WINEPREFIX="$prefix"
 # wineboot itself would take Debian's wine, hence through the chosen loader.

@@ -8,6 +8,21 @@ function(vtx_wine_tests)
   set_tests_properties(${ARGN} PROPERTIES SKIP_RETURN_CODE ${VTX_SKIP_CODE})
 endfunction()
 
+# Tests run in parallel where they share no prefix: those in the shared prefix one at a time
+# (its one wineserver, registry and C:), and the stand-in driver's service held by its users;
+# the end-to-end and setup tests, each in a prefix of its own, and the checks without Wine run
+# beside them. vtx_shared_prefix_tests() takes the locks of tests made in the same folder.
+function(vtx_shared_prefix_tests)
+  foreach(test ${ARGN})
+    get_test_property(${test} FIXTURES_REQUIRED fixtures)
+    set(locks shared_wineprefix)
+    if(test STREQUAL "standin_setup" OR "standin" IN_LIST fixtures)
+      list(APPEND locks veltrix_service)
+    endif()
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${locks}")
+  endforeach()
+endfunction()
+
 # Which loader cmake/wine.sh picks, and that it runs: on this machine, forced to the 64-bit
 # path, and with a 32-bit loader that cannot start.
 add_test(NAME wine_loader COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-loader-check.sh)
@@ -18,6 +33,7 @@ add_test(NAME wine_prefix_setup
                  ${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh ${VTX_WINEPREFIX})
 set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
 vtx_wine_tests(wine_prefix_setup)
+vtx_shared_prefix_tests(wine_prefix_setup)
 
 # The stand-in driver's service, installed and running with the installation folder below. A test
 # that stops the service starts it again before it ends. The driver file is addressed through
@@ -29,6 +45,7 @@ if(TARGET vtxinstall)
   set_tests_properties(standin_setup PROPERTIES FIXTURES_SETUP standin
                                                 FIXTURES_REQUIRED wine_prefix TIMEOUT 120)
   vtx_wine_tests(standin_setup)
+  vtx_shared_prefix_tests(standin_setup)
 endif()
 
 # vtx_win_test(NAME name SOURCES ... [LIBS ...] [FIXTURES ...] [TIMEOUT s])
@@ -47,7 +64,5 @@ function(vtx_win_test)
                                             TIMEOUT ${T_TIMEOUT})
   vtx_wine_tests(${T_NAME})
   # The tests of the standin fixture share its one service, and some stop or delete it.
-  if("standin" IN_LIST T_FIXTURES)
-    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK veltrix_service)
-  endif()
+  vtx_shared_prefix_tests(${T_NAME})
 endfunction()

@@ -107,6 +107,8 @@ echo "$calls" | grep -q 'install .*wine32:i386' || fail "a second run did not tr
 
 run complete ABSENT=__none__
 [ "$code" = 0 ] && [ -z "$calls" ] || fail "with everything installed the setup still called: $calls"
+run 64-bit-path 'ABSENT=*:i386' VTX_NO_WIN32=1
+[ "$code" = 0 ] && [ -z "$calls" ] || fail "on the 64-bit path asked for, the setup still called: $calls"
 
 [ $status = 0 ] && echo "setup check passed"
 exit $status

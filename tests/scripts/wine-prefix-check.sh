@@ -32,7 +32,7 @@ make() {
 }
 
 make
-[ "$out" = "making the Wine prefix $prefix (once)" ] || fail "a new prefix: $out"
+[ "$out" = "making the Wine prefix $prefix with wine-8.0, 64-bit loader only" ] || fail "a new prefix: $out"
 [ "$(cat "$prefix/.vtx-ready")" = "wine-8.0, 64-bit loader only" ] ||
   fail "the prefix does not record its Wine: $(cat "$prefix/.vtx-ready")"
 : >"$prefix/kept"

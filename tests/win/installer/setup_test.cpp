@@ -480,4 +480,35 @@ TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
     ExpectRemoved(kSpacedDir, data);
 }
 
+#ifndef _WIN64
+// The 32-bit setup on 64-bit Windows, whose kernel its driver cannot join (setup-run.sh gives
+// this test a 64-bit prefix): refused before anything changes, with the failure's exit code when
+// silent, and with its message otherwise.
+TEST_F(Setup, ThirtyTwoBitSetupRefusesSixtyFourBitWindows)
+{
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64) << "the prefix is not a 64-bit Windows";
+    EXPECT_EQ(RunSetup(), kExitFailed);
+
+    CVtxProcess setup;
+    ASSERT_TRUE(setup.Start(SetupFile()));
+    const HWND box = setup.WaitForTopLevel([](HWND hWnd) {
+        const std::vector<std::string> texts = StaticTextsOf(hWnd);
+        return ClassName(hWnd) == "#32770" && !texts.empty() &&
+               texts.back().find("This setup is for 32-bit Windows.") == 0;
+    }, kSetupTimeout);
+    ASSERT_TRUE(box) << "no refusal; windows: " << DescribeWindows();
+    EXPECT_EQ(StaticTextsOf(box).back(), "This setup is for 32-bit Windows. On 64-bit Windows, run Veltrix-" VTX_VERSION
+                                         "-win64-standin-setup.exe.");
+    Click(::GetDlgItem(box, IDOK));
+    ASSERT_TRUE(setup.EndsWithin(kSetupTimeout));
+    EXPECT_EQ(setup.ExitCode(), kExitFailed);
+
+    EXPECT_FALSE(ServiceExists());
+    EXPECT_FALSE(Exists(kDefaultDir));
+    EXPECT_FALSE(Exists(DriverFile()));
+    EXPECT_FALSE(MachineKeyExists(kUninstallKey));
+}
+#endif
+
 } // namespace
