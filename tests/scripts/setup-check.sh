@@ -57,6 +57,7 @@ run() {
   LOG="$bin/$name.log"; : >"$LOG"; : >"$LOG.installed"; : >"$LOG.lost"
   printf 'libssl3 3.0.15-1~deb12u1\nwine64 8.0~repack-4\n' >"$LOG.versions"
   out=$(env PATH="$bin:$PATH" LOG="$LOG" 'ABSENT=*' UPDATE_FAILS= REFUSE=__none__ PINNED_OK= PINNED_LOSES= \
+        VTX_WINE32_LOADER=/bin/true \
         "$@" "$setup" 2>&1)
   code=$?
   calls=$(cat "$LOG")
@@ -91,6 +92,11 @@ case $(echo "$calls" | sed -n 's/.*Dir::Etc::Preferences=\([^ ]*\).*/\1/p') in
   *) [ ! -e "$(echo "$calls" | sed -n 's/.*Dir::Etc::Preferences=\([^ ]*\).*/\1/p')" ] ||
        fail "second try: the preferences file was left behind" ;;
 esac
+
+# Installed where the kernel runs no 32-bit programs: said in the same line.
+run pinned-no-ia32 UPDATE_FAILS=1 'REFUSE=*:i386' PINNED_OK=1 VTX_WINE32_LOADER=/bin/false
+echo "$out" | grep -q '^setup: 32-bit Wine packages (wine32:i386) installed at the second try.*, but /bin/false cannot run on this kernel' ||
+  fail "a loader that cannot run after the install was not said"
 
 run pinned-loses UPDATE_FAILS=1 'REFUSE=*:i386' PINNED_OK=1 PINNED_LOSES=wine64
 [ "$code" != 0 ] && echo "$out" | grep -q 'required packages missing .*: wine64$' ||
