@@ -57,6 +57,9 @@ BOOL CVeltrixApp::InitInstance()
 
     CServiceManager services;
     if (!StartDriverService(services)) {
+        // The audit trail's switch is read only here before the guard: a second copy must never
+        // open the service's key.
+        SetAuditTrailOn(CServiceKey(KEY_QUERY_VALUE).AuditTrailOn());
         WriteAuditEvent(MSG_SERVICE_NOT_STARTED);
         return FALSE;
     }
@@ -66,10 +69,17 @@ BOOL CVeltrixApp::InitInstance()
         return FALSE;
     }
 
-    const std::optional<std::string> installDir = ReadServiceInstallDir();
-    if (!installDir)
-        return FALSE;
-    g_strInstallDir = installDir->c_str();
+    {
+        // Full access, which only an administrator has: anyone else ends here without a word.
+        const CServiceKey key(KEY_ALL_ACCESS);
+        if (!key.IsOpen())
+            return FALSE;
+        const std::optional<std::string> installDir = key.InstallDir();
+        if (!installDir)
+            return FALSE;
+        g_strInstallDir = installDir->c_str();
+        SetAuditTrailOn(key.AuditTrailOn());
+    }  // the key is closed before the folder is made current
     // Every relative path of the program resolves against the installation folder from here on.
     if (!::SetCurrentDirectoryA(g_strInstallDir))
         return FALSE;

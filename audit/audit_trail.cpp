@@ -83,6 +83,7 @@ CApplicationLog& ApplicationLog()
 }
 
 IAuditSink* g_pAuditSink = nullptr;
+bool g_bAuditTrailOn = false;
 
 // The record's type from the severity in the id's two top bits.
 WORD EventType(DWORD dwEventID)
@@ -109,8 +110,20 @@ CAuditSinkOverride::~CAuditSinkOverride()
     g_pAuditSink = m_pPrevious;
 }
 
+void SetAuditTrailOn(bool on) noexcept
+{
+    g_bAuditTrailOn = on;
+}
+
+bool IsAuditTrailOn() noexcept
+{
+    return g_bAuditTrailOn;
+}
+
 void WriteAuditEvent(DWORD dwEventID, const std::vector<std::string>& details) noexcept
 {
+    if (!g_bAuditTrailOn)
+        return;
     try {
         static const std::string program = ProgramName();
         CApplicationLog& log = ApplicationLog();

@@ -38,6 +38,12 @@ private:
     IAuditSink* m_pPrevious;
 };
 
-// Writes the event with the program's file name and the user account before the details. It
-// never fails or holds up the action it records: a log that cannot be written is passed over.
+// The trail is off unless an administrator turned it on (the service key's switch, which each
+// program reads at its start and hands in here): off, no event is written, to any sink.
+void SetAuditTrailOn(bool on) noexcept;
+bool IsAuditTrailOn() noexcept;
+
+// Writes the event, while the trail is on, with the program's file name and the user account
+// before the details. It never fails or holds up the action it records: a log that cannot be
+// written is passed over.
 void WriteAuditEvent(DWORD dwEventID, const std::vector<std::string>& details = {}) noexcept;

@@ -132,7 +132,7 @@ public:
         } else if (m_command.action == CtlAction::Import) {
             std::fprintf(Out(), "%s\n", CountsLine(counts, false).c_str());
         }
-        return counts.refused == 0 && saved ? kCtlDone : kCtlFailed;
+        return ChangeExitCode(counts, saved, m_command.check);
     }
 
 private:
@@ -277,7 +277,7 @@ bool CListActions::SaveListFiles()
     return allSaved;
 }
 
-int CListActions::ShowStatus(const char* installDir, bool json)
+int CListActions::ShowStatus(const char* installDir, bool auditTrailOn, bool json)
 {
     // Query access only, which any user has: the state is there to be seen without elevation.
     const CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
@@ -300,10 +300,11 @@ int CListActions::ShowStatus(const char* installDir, bool json)
         });
     }
     if (json) {
-        std::fputs(StatusJson(running, installDir, counts, AnsiToUtf8).c_str(), m_out);
+        std::fputs(StatusJson(running, installDir, auditTrailOn, counts, AnsiToUtf8).c_str(), m_out);
     } else {
         std::fprintf(m_out, "Service: %s\n", running ? "running" : "not running");
         std::fprintf(m_out, "Installation folder: %s\n", installDir);
+        std::fprintf(m_out, "Audit trail: %s\n", auditTrailOn ? "on" : "off");
         for (const CtlListCount& count : counts)
             if (!count.entries)
                 std::fprintf(m_out, "%s list entries: unknown, the driver cannot be reached\n", count.name.c_str());

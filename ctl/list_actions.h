@@ -26,9 +26,9 @@ public:
     int Run(const CtlCommand& command, const std::vector<std::string>& operands);
     // The device opens: the driver is there.
     bool CanReachDriver() { return m_device.OpenEnumeration() != nullptr; }
-    // Prints whether the service runs, the installation folder and the driver's list sizes; with
-    // json as one JSON document.
-    int ShowStatus(const char* installDir, bool json);
+    // Prints whether the service runs, the installation folder, whether the audit trail is on
+    // and the driver's list sizes; with json as one JSON document.
+    int ShowStatus(const char* installDir, bool auditTrailOn, bool json);
     // Prints the driver's list, one path a line, in its order; with json as one JSON document.
     int PrintList(bool trusted, bool json);
     // Adds or removes the paths (made full already; "?" marks a character the code page lacks)

@@ -1,6 +1,7 @@
 // vtxctl: the protection lists from the command line, for administrators and scripts. It runs
 // in the installation folder, behind the same password and the same named mutex as vtx.exe.
 #include "audit/audit_trail.h"
+#include "ctl/audit_switch.h"
 #include "ctl/console_signals.h"
 #include "ctl/core/command_line.h"
 #include "ctl/list_actions.h"
@@ -32,29 +33,30 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: vtxctl COMMAND [--password-stdin] [--json | -q] [--dry-run]\n"
+    "Usage: vtxctl COMMAND [--password-stdin] [--json | -q] [--dry-run | --check]\n"
     "The Veltrix protection lists from the command line.\n"
     "\n"
-    "  status                  whether the service runs, the installation folder and\n"
-    "                          how many entries each of the driver's lists holds\n"
+    "  status                  service, installation folder, audit trail, list sizes\n"
     "  list locked|trusted     the driver's list, one path a line\n"
     "  lock PATH...            add to the locked list (unlock PATH... removes)\n"
     "  trust PATH...           add programs or their shortcuts to the trusted list\n"
     "                          (untrust PATH... removes)\n"
-    "  export FILE             both lists to FILE: a [locked] and a [trusted] section,\n"
-    "                          one path a line\n"
+    "  export FILE             both lists to FILE, a [locked] and a [trusted] section\n"
     "  import FILE             adds what FILE lists and the lists lack; removes nothing\n"
     "  import --replace FILE   makes each list that FILE names exactly FILE's list\n"
+    "  audit on|off            turns the audit trail (the Application log) on or off\n"
     "\n"
     "--dry-run: what lock, unlock, trust, untrust or import would change; nothing changes.\n"
+    "--check: the same; exit code 6 when something would change (a refusal's code wins).\n"
     "--json (all but export): one JSON document, in UTF-8. -q, --quiet: errors only.\n"
     "Every command but status needs administrative rights and asks for the Veltrix\n"
     "password; --password-stdin reads it from the first line of standard input, in the\n"
-    "ANSI code page. After a change the list's file is written.\n"
-    "No command but status runs while Veltrix (vtx.exe) is open.\n"
+    "ANSI code page. After a change the list's file is written. No command but status\n"
+    "runs while Veltrix (vtx.exe) is open.\n"
     "\n"
     "Exit codes: 0 done, 1 something refused or failed (each is reported), 2 usage,\n"
-    "3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached.\n";
+    "3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached,\n"
+    "6 (--check) something would change.\n";
 
 // One argument in the ANSI code page. A character the code page cannot hold as itself becomes
 // '?', which no path holds: such a path is refused, never sent as another one.
@@ -168,7 +170,7 @@ int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operan
         ::Sleep(kWrongPasswordDelay);
         return kCtlWrongPassword;
     }
-    if (!g_actions.CanReachDriver()) {
+    if (command.action != CtlAction::Audit && !g_actions.CanReachDriver()) {
         std::fputs("The driver cannot be reached.\n", stderr);
         return kCtlNoDriver;
     }
@@ -184,7 +186,8 @@ int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operan
         code = kCtlFailed;
     } else {
         // A change writes the file of each list it changed, unless it is refused before sending.
-        code = std::max(code, g_actions.Run(command, operands));
+        code = std::max(code, command.action == CtlAction::Audit ? SwitchAuditTrail(command.auditOn, command.json)
+                                                                 : g_actions.Run(command, operands));
     }
     if ((marked || changes) && !filesBehind && g_actions.EveryListFileWritten())
         ClearChangeMark();
@@ -226,13 +229,19 @@ int Run(const CtlCommand& command)
     for (const std::string& operand : command.operands)
         operands.push_back(MachinePathFacts().FullPath(operand));
 
-    const std::string installDir = ReadServiceInstallDir().value_or("");
+    std::string installDir;
+    {
+        // Query access, which any user has: status needs no more.
+        const CServiceKey key(KEY_QUERY_VALUE);
+        installDir = key.InstallDir().value_or("");
+        SetAuditTrailOn(key.AuditTrailOn());
+    }
     if (installDir.empty() || !::SetCurrentDirectoryA(installDir.c_str())) {
         std::fputs("Can't find the installation folder (vtxapp of the service veltrix).\n", stderr);
         return kCtlFailed;
     }
     if (command.action == CtlAction::Status)
-        return g_actions.ShowStatus(installDir.c_str(), command.json);
+        return g_actions.ShowStatus(installDir.c_str(), IsAuditTrailOn(), command.json);
     return RunWithGuard(command, operands);
 }
 

@@ -1,10 +1,27 @@
-// The installation folder that the installer recorded under the service's key (value vtxapp).
-// The one reader of it, for vtx.exe and vtxctl alike.
+// The service's registry key: the installation folder that the installer recorded (value vtxapp)
+// and the audit trail's switch (value vtxaudit), which only administrators may write.
 #pragma once
+
+#include "framework/handle.h"
 
 #include <optional>
 #include <string>
 
-// The folder, or nothing when the key or value is missing or holds no complete string. The key
-// is opened to query values only: that is all either program needs of it.
-std::optional<std::string> ReadServiceInstallDir();
+// The audit trail's switch: a DWORD, 1 on; missing or 0, off.
+constexpr char kAuditSwitchValue[] = "vtxaudit";
+
+class CServiceKey {
+public:
+    // Opened with the access the caller needs: vtx.exe asks for full access, as it always has,
+    // and ends when it does not get it; vtxctl asks to query, or to set the switch.
+    explicit CServiceKey(REGSAM access);
+
+    bool IsOpen() const { return static_cast<bool>(m_key); }
+    // The folder, or nothing when the value is missing or holds no complete string.
+    std::optional<std::string> InstallDir() const;
+    bool AuditTrailOn() const;
+    bool SetAuditTrail(bool on) const;
+
+private:
+    CRegKey m_key;
+};

@@ -9,6 +9,9 @@
 ;   ICON      the program's icon
 ;   SIGN      (optional) a command that signs the file named after it in place
 ;
+; /AUDIT=1 turns the audit trail on, /AUDIT=0 off; without it a run keeps the switch as it finds
+; it, and a new installation starts with it off.
+;
 ; The setup works with administrative rights: driver file, program files, data\ with an access
 ; list of its own, the service through vtxlib32's exports, vtxapp, the uninstaller, a Start-menu
 ; shortcut and the Apps and Features entry. A step that fails undoes what the run did before it.
@@ -73,6 +76,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 the Veltrix deve
 !define MUI_FINISHPAGE_RUN "$INSTDIR\vtx.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Run Veltrix"
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW AuditBoxShow
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE AuditBoxLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -233,6 +238,7 @@ Function .onInit
       Quit
     ${EndIf}
   ${EndIf}
+  Call ReadAuditOption
 FunctionEnd
 
 ; Tells what failed, undoes what this run did and ends with the failure's exit code.
@@ -383,6 +389,75 @@ Function ProtectInstallation
   !insertmacro ProtectTree "$INSTDIR\data" "${DATA_SDDL}"
 FunctionEnd
 
+; The audit trail's switch, the DWORD vtxaudit under the service's key (1 on), where only
+; administrators write; vtx.exe and vtxctl read it at their start.
+
+!define AUDIT_VALUE "vtxaudit"
+Var AuditSwitch  ; 1 or 0 to write, empty to keep the switch as it is
+Var AuditBox     ; the check box on the directory page
+
+; /AUDIT=1 or /AUDIT=0; any other value is refused before anything is done.
+Function ReadAuditOption
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AUDIT=" $1
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  ${If} $1 == 1
+  ${OrIf} $1 == 0
+    StrCpy $AuditSwitch $1
+    Return
+  ${EndIf}
+  MessageBox MB_OK|MB_ICONSTOP "/AUDIT= takes 1 (the audit trail on) or 0 (off), not $\"$1$\"." /SD IDOK
+  SetErrorLevel ${EXIT_FAILED}
+  Quit
+FunctionEnd
+
+; The check box, below the folder, shows the switch as /AUDIT= or the installation has it.
+Function AuditBoxShow
+  FindWindow $0 "#32770" "" $HWNDPARENT
+  ; Its place in dialog units of the page: the page's full width, under the space texts.
+  System::Call '*(i 0, i 128, i 300, i 10) p .r2'
+  System::Call 'user32::MapDialogRect(p r0, p r2)'
+  System::Call '*$2(i .r3, i .r4, i .r5, i .r6)'
+  System::Free $2
+  IntOp $5 $5 - $3
+  IntOp $6 $6 - $4
+  ; BS_AUTOCHECKBOX | WS_CHILD | WS_VISIBLE | WS_TABSTOP
+  System::Call 'user32::CreateWindowExW(i 0, w "BUTTON", w "&Record every change in the Application log (audit trail)", i 0x50010003, i r3, i r4, i r5, i r6, p r0, p 1200, p 0, p 0) p .r1'
+  StrCpy $AuditBox $1
+  SendMessage $0 ${WM_GETFONT} 0 0 $2
+  SendMessage $AuditBox ${WM_SETFONT} $2 1
+  StrCpy $3 $AuditSwitch
+  ${If} $3 == ""
+    ReadRegDWORD $3 HKLM "${SERVICE_KEY}" "${AUDIT_VALUE}"
+  ${EndIf}
+  ${If} $3 == 1
+    SendMessage $AuditBox ${BM_SETCHECK} ${BST_CHECKED} 0
+  ${EndIf}
+FunctionEnd
+
+Function AuditBoxLeave
+  SendMessage $AuditBox ${BM_GETCHECK} 0 0 $AuditSwitch
+FunctionEnd
+
+; Writes the switch asked for; a new installation without /AUDIT= starts with the trail off.
+Function WriteAuditSwitch
+  ${If} $AuditSwitch == ""
+  ${AndIf} $Upgrade != 1
+    StrCpy $AuditSwitch 0
+  ${EndIf}
+  ${If} $AuditSwitch == ""
+    Return
+  ${EndIf}
+  ClearErrors
+  WriteRegDWORD HKLM "${SERVICE_KEY}" "${AUDIT_VALUE}" $AuditSwitch
+  ${If} ${Errors}
+    !insertmacro Fail "The audit trail's switch could not be recorded for the service."
+  ${EndIf}
+FunctionEnd
+
 Section "Veltrix"
   SetShellVarContext all
   InitPluginsDir
@@ -497,6 +572,7 @@ Section "Veltrix"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  Call WriteAuditSwitch
   SetErrorLevel 0
 SectionEnd
 

@@ -1,5 +1,7 @@
 #include "ctl/core/change_plan.h"
 
+#include "ctl/core/command_line.h"
+
 #include <algorithm>
 
 CtlCounts CountChanges(const std::vector<CtlChange>& changes)
@@ -22,6 +24,13 @@ CtlCounts CountChanges(const std::vector<CtlChange>& changes)
         }
     }
     return counts;
+}
+
+int ChangeExitCode(const CtlCounts& counts, bool saved, bool check)
+{
+    if (counts.refused > 0 || !saved)
+        return kCtlFailed;
+    return check && counts.added + counts.removed > 0 ? kCtlWouldChange : kCtlDone;
 }
 
 CtlReplacePlan PlanReplace(const std::vector<std::string>& listed, const std::vector<std::string>& wanted,

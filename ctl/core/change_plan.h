@@ -45,5 +45,8 @@ CtlReplacePlan PlanReplace(const std::vector<std::string>& listed, const std::ve
 // "+ locked C:\Data" for an entry a dry run would add, "- trusted C:\Tools\old.exe" for one it
 // would remove; empty for the rest (refusals are reported as the real run reports them).
 std::string DryRunLine(const CtlChange& change);
+// The exit code of a change command: a refusal or failure (or a file not written) is 1; else,
+// with --check, 6 when anything would be added or removed; else 0.
+int ChangeExitCode(const CtlCounts& counts, bool saved, bool check);
 // "2 to add, 1 to remove, 1 refused; nothing changed (dry run)", or "2 added, 1 removed, 1 refused".
 std::string CountsLine(const CtlCounts& counts, bool dryRun);

@@ -15,6 +15,7 @@ constexpr Verb kVerbs[] = {
     {"lock", CtlAction::Add, false},      {"unlock", CtlAction::Remove, false},
     {"trust", CtlAction::Add, true},      {"untrust", CtlAction::Remove, true},
     {"export", CtlAction::Export, false}, {"import", CtlAction::Import, false},
+    {"audit", CtlAction::Audit, false},
 };
 
 }  // namespace
@@ -38,6 +39,8 @@ bool ParseCtlCommand(const std::vector<std::string>& args, CtlCommand& command)
             command.quiet = true;
         else if (!optionsEnded && arg == "--dry-run")
             command.dryRun = true;
+        else if (!optionsEnded && arg == "--check")
+            command.dryRun = command.check = true;
         else if (!optionsEnded && arg == "--replace")
             command.replace = true;
         else if (!optionsEnded && arg.size() > 1 && arg[0] == '-')
@@ -82,6 +85,9 @@ bool ParseCtlCommand(const std::vector<std::string>& args, CtlCommand& command)
     case CtlAction::Export:
     case CtlAction::Import:
         return count == 1;
+    case CtlAction::Audit:
+        command.auditOn = count == 1 && command.operands[0] == "on";
+        return count == 1 && (command.auditOn || command.operands[0] == "off");
     default:
         return count > 0;
     }

@@ -25,8 +25,8 @@ json Paths(const std::vector<std::string>& paths, const ToUtf8& toUtf8)
 
 }  // namespace
 
-std::string StatusJson(bool running, std::string_view installDir, const std::vector<CtlListCount>& lists,
-                       const ToUtf8& toUtf8)
+std::string StatusJson(bool running, std::string_view installDir, bool auditTrailOn,
+                       const std::vector<CtlListCount>& lists, const ToUtf8& toUtf8)
 {
     json counts = json::object();
     for (const CtlListCount& list : lists)
@@ -34,7 +34,13 @@ std::string StatusJson(bool running, std::string_view installDir, const std::vec
                              {"complete", list.complete}};
     return Text({{"service", running ? "running" : "not running"},
                  {"installationFolder", toUtf8(installDir)},
+                 {"auditTrail", auditTrailOn ? "on" : "off"},
                  {"lists", counts}});
+}
+
+std::string AuditJson(bool on, bool changed)
+{
+    return Text({{"command", "audit"}, {"auditTrail", on ? "on" : "off"}, {"changed", changed}});
 }
 
 std::string ListJson(std::string_view name, const std::vector<std::string>& paths, bool complete,

@@ -17,10 +17,13 @@ struct CtlListCount {
     bool complete = false;          // the driver gave the list whole
 };
 
-// {"service": "running", "installationFolder": ..., "lists": {"locked": {"entries": 2,
-// "complete": true}, ...}}
-std::string StatusJson(bool running, std::string_view installDir, const std::vector<CtlListCount>& lists,
-                       const ToUtf8& toUtf8);
+// {"service": "running", "installationFolder": ..., "auditTrail": "off", "lists": {"locked":
+// {"entries": 2, "complete": true}, ...}}
+std::string StatusJson(bool running, std::string_view installDir, bool auditTrailOn,
+                       const std::vector<CtlListCount>& lists, const ToUtf8& toUtf8);
+
+// {"command": "audit", "auditTrail": "on", "changed": true}
+std::string AuditJson(bool on, bool changed);
 
 // {"list": "locked", "complete": true, "entries": [...]}
 std::string ListJson(std::string_view name, const std::vector<std::string>& paths, bool complete,

@@ -1,4 +1,5 @@
 #include "ctl/core/change_plan.h"
+#include "ctl/core/command_line.h"
 #include "ctl/core/json_output.h"
 
 #include <nlohmann/json.hpp>
@@ -64,6 +65,26 @@ TEST(ChangeReport, DryRunLinesCountsAndJsonTellEachPathsResult)
     EXPECT_FALSE(json["changes"][3].contains("refusal"));
     EXPECT_EQ(json["changes"][4]["result"], "failed");
     EXPECT_EQ(json["counts"], nlohmann::json::parse(R"({"added": 1, "removed": 1, "refused": 2})"));
+}
+
+// A remediation's detection script reads the exit code: a refusal or an unwritten file wins over
+// "would change", which --check alone gives.
+TEST(ChangeReport, ExitCodeIsOneForARefusalElseSixForACheckThatWouldChange)
+{
+    const struct {
+        CtlCounts counts;
+        bool saved;
+        bool check;
+        int code;
+    } cases[] = {
+        {{0, 0, 0}, true, true, kCtlDone},        {{1, 0, 0}, true, true, kCtlWouldChange},
+        {{0, 2, 0}, true, true, kCtlWouldChange}, {{1, 0, 1}, true, true, kCtlFailed},
+        {{1, 0, 0}, true, false, kCtlDone},       {{0, 0, 0}, false, false, kCtlFailed},
+        {{0, 0, 1}, true, false, kCtlFailed},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChangeExitCode(c.counts, c.saved, c.check), c.code)
+            << c.counts.added << "/" << c.counts.removed << "/" << c.counts.refused << " check " << c.check;
 }
 
 }  // namespace

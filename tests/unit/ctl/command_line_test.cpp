@@ -25,6 +25,7 @@ TEST(CtlCommandLine, ReadsEachCommandWithItsListAndOperands)
         {{"import", "f.txt"}, CtlAction::Import, false, {"f.txt"}},
         {{"lock", "--", "-odd name"}, CtlAction::Add, false, {"-odd name"}},
         {{"lock", "C:\\A", "--help"}, CtlAction::Help, false, {}},
+        {{"audit", "on"}, CtlAction::Audit, false, {"on"}},
     };
     for (const auto& c : cases) {
         CtlCommand command;
@@ -50,7 +51,27 @@ TEST(CtlCommandLine, OptionsStandAnywhere)
     EXPECT_TRUE(command.trusted);
     ASSERT_TRUE(ParseCtlCommand({"import", "--replace", "f.txt", "--dry-run", "--json"}, command));
     EXPECT_TRUE(command.replace && command.dryRun && command.json);
+    EXPECT_FALSE(command.check);
     EXPECT_EQ(command.operands, Args{"f.txt"});
+}
+
+// --check is a dry run wherever --dry-run is taken; audit takes on or off and no dry run.
+TEST(CtlCommandLine, CheckIsADryRunOfTheChangeCommandsAndAuditTakesOnOrOff)
+{
+    CtlCommand command;
+    for (const char* verb : {"lock", "unlock", "trust", "untrust", "import"}) {
+        ASSERT_TRUE(ParseCtlCommand({verb, "--check", "C:\\A", "--json"}, command)) << verb;
+        EXPECT_TRUE(command.check && command.dryRun && command.json) << verb;
+    }
+    for (const Args& args : {Args{"status", "--check"}, Args{"list", "locked", "--check"},
+                             Args{"export", "f.txt", "--check"}, Args{"audit", "on", "--check"},
+                             Args{"audit", "on", "--dry-run"}, Args{"audit"}, Args{"audit", "yes"},
+                             Args{"audit", "on", "off"}, Args{"audit", "ON"}})
+        EXPECT_FALSE(ParseCtlCommand(args, command)) << args.back();
+    ASSERT_TRUE(ParseCtlCommand({"audit", "off", "--json"}, command));
+    EXPECT_FALSE(command.auditOn);
+    ASSERT_TRUE(ParseCtlCommand({"--password-stdin", "audit", "on"}, command));
+    EXPECT_TRUE(command.auditOn && command.passwordFromStdin);
 }
 
 TEST(CtlCommandLine, RefusesUnknownCommandsOptionsAndWrongOperandCounts)

@@ -17,12 +17,16 @@ std::string MarkedUtf8(std::string_view ansi)
 TEST(CtlJson, StatusGivesEachListsCountOrNullWhereTheDriverIsUnreached)
 {
     const json status = json::parse(StatusJson(
-        true, "C:\\App", {{"locked", 2, true}, {"trusted", std::nullopt, false}}, MarkedUtf8));
+        true, "C:\\App", true, {{"locked", 2, true}, {"trusted", std::nullopt, false}}, MarkedUtf8));
     EXPECT_EQ(status["service"], "running");
+    EXPECT_EQ(status["auditTrail"], "on");
     EXPECT_EQ(status["installationFolder"], "<C:\\App>");
     EXPECT_EQ(status["lists"]["locked"], (json{{"entries", 2}, {"complete", true}}));
     EXPECT_TRUE(status["lists"]["trusted"]["entries"].is_null());
-    EXPECT_EQ(json::parse(StatusJson(false, "", {}, MarkedUtf8))["service"], "not running");
+    const json stopped = json::parse(StatusJson(false, "", false, {}, MarkedUtf8));
+    EXPECT_EQ(stopped["service"], "not running");
+    EXPECT_EQ(stopped["auditTrail"], "off");
+    EXPECT_EQ(json::parse(AuditJson(false, true)), (json{{"command", "audit"}, {"auditTrail", "off"}, {"changed", true}}));
 }
 
 TEST(CtlJson, ListGivesTheEntriesInOrderAndWhetherItIsWhole)

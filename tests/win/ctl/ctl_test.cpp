@@ -113,6 +113,8 @@ protected:
 
 private:
     const CEmptiedDriverLists m_emptiedLists;
+    // The trail on, so that each test sees the events of its commands.
+    const CAuditSwitch m_auditOn{true};
     std::optional<std::string> m_savedFiles[3];
 };
 
@@ -120,7 +122,8 @@ TEST_F(Vtxctl, HelpFitsOneScreenAndWrongUsageExitsWithTwo)
 {
     const ConsoleRun help = Ctl("--help");
     EXPECT_EQ(help.dwExitCode, 0u);
-    EXPECT_NE(help.strOut.find("3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached"),
+    EXPECT_NE(help.strOut.find("3 wrong password, 4 another Veltrix running, 5 the driver cannot be reached,\r\n"
+                               "6 (--check) something would change.\r\n"),
               std::string::npos)
         << help.strOut;
     size_t lines = 0;
@@ -144,7 +147,7 @@ TEST_F(Vtxctl, StatusShowsServiceInstallationFolderAndListSizesWithoutPassword)
     const ConsoleRun run = Ctl("status", "");
     EXPECT_EQ(run.dwExitCode, 0u) << run.strErr;
     EXPECT_EQ(run.strOut, "Service: running\r\nInstallation folder: " + m_installDir +
-                              "\r\nlocked list entries: 2\r\ntrusted list entries: 1\r\n");
+                              "\r\nAudit trail: on\r\nlocked list entries: 2\r\ntrusted list entries: 1\r\n");
 }
 
 // Output for scripts: one JSON document read back by a JSON reader; -q leaves errors only. (The
@@ -167,6 +170,57 @@ TEST_F(Vtxctl, StatusAsJsonAndQuietForErrorsOnly)
     EXPECT_EQ(quiet.strOut, "");
     EXPECT_EQ(quiet.strErr, "Can't lock Windows System Directory: C:\\Windows\r\n");
     EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM).back(), "C:\\VtxCtl\\New");
+}
+
+// Off, not one event, and the source stays as it is; "audit on" is the trail's first event,
+// "audit off" its last; status tells which, and the switch stays where vtxctl set it.
+TEST_F(Vtxctl, AuditOnAndOffSwitchTheTrailWithItsFirstAndLastEvent)
+{
+    const CAuditSwitch off(false);
+    const auto status = [&] { return Ctl("status", "").strOut; };
+    const std::string where = "Service: running\r\nInstallation folder: " + m_installDir + "\r\nAudit trail: ";
+    EXPECT_EQ(status().rfind(where + "off\r\n", 0), 0u) << status();
+    const WORD info = EVENTLOG_INFORMATION_TYPE;
+    const struct {
+        Paths args;
+        std::string out;
+        std::vector<AuditEventSeen> events;
+        std::optional<DWORD> switched;
+    } steps[] = {
+        {{"lock", "C:\\VtxCtl\\Quiet"}, "Added to the locked list: C:\\VtxCtl\\Quiet\r\n", {}, 0},
+        {{"lock", "C:\\VtxCtl\\Gone"}, "", {}, 0},  // a wrong password, unrecorded
+        {{"audit", "on"}, "The audit trail is now on.\r\n", {{MSG_AUDIT_TRAIL_ON, info, {}}}, 1},
+        {{"lock", "C:\\VtxCtl\\Seen"}, "Added to the locked list: C:\\VtxCtl\\Seen\r\n",
+         {{MSG_ENTRY_ADDED, info, {"C:\\VtxCtl\\Seen", "locked"}}}, 1},
+        {{"audit", "on"}, "The audit trail was already on.\r\n", {}, 1},
+        {{"audit", "off"}, "The audit trail is now off.\r\n", {{MSG_AUDIT_TRAIL_OFF, info, {}}}, 0},
+        {{"unlock", "C:\\VtxCtl\\Seen"}, "Removed from the locked list: C:\\VtxCtl\\Seen\r\n", {}, 0},
+    };
+    for (const auto& step : steps) {
+        std::vector<AuditEventSeen> events;
+        const bool wrong = step.args[1] == "C:\\VtxCtl\\Gone";
+        const ConsoleRun run = Ctl(step.args, events, wrong ? "quimbly" : kPassword);
+        EXPECT_EQ(run.dwExitCode, wrong ? 3u : 0u) << step.args[0] << " " << step.args[1] << ": " << run.strErr;
+        EXPECT_EQ(run.strOut, step.out);
+        EXPECT_EQ(events, step.events) << step.args[0] << " " << step.args[1];
+        EXPECT_EQ(CAuditSwitch::Read(), step.switched) << step.args[0] << " " << step.args[1];
+        if (step.args[0] == "audit")
+            EXPECT_EQ(status().rfind(where + step.args[1] + "\r\n", 0), 0u) << status();
+    }
+    // Reading the key is all that status needs; the switch needs writing it.
+    {
+        const CReadOnlyServiceKey readOnly;
+        ASSERT_TRUE(readOnly.Applied());
+        EXPECT_EQ(Ctl("status", "").dwExitCode, 0u);
+        const ConsoleRun refused = Ctl("audit on");
+        EXPECT_EQ(refused.dwExitCode, 1u);
+        EXPECT_EQ(refused.strErr, "Can't set the audit trail's switch (vtxaudit of the service veltrix).\r\n");
+        EXPECT_EQ(CAuditSwitch::Read(), 0u);
+    }
+    const ConsoleRun json = Ctl("audit on --json");
+    EXPECT_EQ(nlohmann::json::parse(json.strOut),
+              (nlohmann::json{{"command", "audit"}, {"auditTrail", "on"}, {"changed", true}}));
+    EXPECT_EQ(nlohmann::json::parse(Ctl("status --json", "").strOut)["auditTrail"], "on");
 }
 
 // The driver loads the list files at its start: what vtxctl wrote is what a restart brings back.
@@ -210,7 +264,7 @@ TEST_F(Vtxctl, WithoutTheDriverExitsWithFive)
     EXPECT_EQ(status.dwExitCode, 5u);
     EXPECT_TRUE(nlohmann::json::parse(Ctl("status --json", "").strOut)["lists"]["locked"]["entries"].is_null());
     EXPECT_EQ(status.strOut, "Service: not running\r\nInstallation folder: " + m_installDir +
-                                 "\r\nlocked list entries: unknown, the driver cannot be reached"
+                                 "\r\nAudit trail: on\r\nlocked list entries: unknown, the driver cannot be reached"
                                  "\r\ntrusted list entries: unknown, the driver cannot be reached\r\n");
 }
 
@@ -220,7 +274,7 @@ TEST_F(Vtxctl, WrongPasswordShowsAndChangesNothing)
     SetLocked({"C:\\VtxCtl\\Kept"});
     ASSERT_TRUE(WriteWholeFile(m_scratch.Path() + "\\in.txt", "[locked]\r\nC:\\VtxCtl\\New\r\n"));
     const std::vector<Paths> commands = {{"list", "locked"}, {"lock", "C:\\VtxCtl\\New"}, {"unlock", "C:\\VtxCtl\\Kept"},
-                                         {"import", "in.txt"}, {"export", "out.txt"}};
+                                         {"import", "in.txt"}, {"export", "out.txt"}, {"audit", "on"}};
     for (Paths args : commands) {
         args.push_back("--password-stdin");
         std::vector<AuditEventSeen> events;
@@ -245,7 +299,7 @@ TEST_F(Vtxctl, RefusesWhileVeltrixRunsUnderEitherName)
     for (const char* name : {"Veltrix", "Global\\Veltrix"}) {
         const CHandle running(::CreateMutexA(nullptr, TRUE, name));
         ASSERT_TRUE(running) << name;
-        for (const char* args : {"list locked", "lock C:\\VtxCtl\\New", "import in.txt"}) {
+        for (const char* args : {"list locked", "lock C:\\VtxCtl\\New", "import in.txt", "audit on"}) {
             const ConsoleRun run = Ctl(args);
             EXPECT_EQ(run.dwExitCode, 4u) << name << ": " << args;
             EXPECT_EQ(run.strErr, "Veltrix is running; close it first.\r\n") << name << ": " << args;

@@ -362,11 +362,15 @@ TEST_F(ListActions, ImportReplaceMakesEachListTheFilesAfterADryRunThatChangesNot
     const std::string file = Scratch("in.txt");
     ASSERT_TRUE(WriteWholeFile(file, "[locked]\r\nc:\\vtxctl\\KEEP\r\nC:\\VtxCtl\\New\r\n"
                                     "[trusted]\r\nC:\\VtxCtl\\Kept.exe\r\nC:\\VtxCtl\\New.exe\r\n"));
-    const ActionRun dry = Ctl({"import", "--replace", "in.txt", "--dry-run"});
-    EXPECT_EQ(dry.code, kCtlDone) << dry.err;
-    EXPECT_EQ(dry.out, "+ locked C:\\VtxCtl\\New\n- locked C:\\VtxCtl\\Old\n"
-                       "+ trusted C:\\VtxCtl\\New.exe\n- trusted C:\\VtxCtl\\Gone.exe\n"
-                       "2 to add, 2 to remove, 0 refused; nothing changed (dry run)\n");
+    // --check is the dry run of a detection script: its exit code says the lists would change.
+    for (const char* option : {"--dry-run", "--check"}) {
+        const ActionRun dry = Ctl({"import", "--replace", "in.txt", option});
+        EXPECT_EQ(dry.code, option == std::string("--check") ? kCtlWouldChange : kCtlDone) << dry.err;
+        EXPECT_EQ(dry.out, "+ locked C:\\VtxCtl\\New\n- locked C:\\VtxCtl\\Old\n"
+                           "+ trusted C:\\VtxCtl\\New.exe\n- trusted C:\\VtxCtl\\Gone.exe\n"
+                           "2 to add, 2 to remove, 0 refused; nothing changed (dry run)\n");
+    }
+    EXPECT_EQ(Ctl({"import", "--replace", "in.txt", "--check", "--json"}).code, kCtlWouldChange);
     EXPECT_TRUE(Events().empty());
     EXPECT_TRUE(m_driver.m_requests.empty());
     EXPECT_EQ(ListFiles(), "|");
@@ -382,6 +386,11 @@ TEST_F(ListActions, ImportReplaceMakesEachListTheFilesAfterADryRunThatChangesNot
                                                      {MSG_ENTRY_ADDED, info, {"C:\\VtxCtl\\New.exe", "trusted"}},
                                                      {MSG_ENTRY_REMOVED, info, {"C:\\VtxCtl\\Gone.exe", "trusted"}},
                                                      {MSG_LISTS_IMPORTED, info, {file, "2", "2", "0"}}}));
+    // In step now: the check finds nothing to do, as text and as JSON.
+    const ActionRun inStep = Ctl({"import", "--replace", "in.txt", "--check"});
+    EXPECT_EQ(inStep.code, kCtlDone) << inStep.err;
+    EXPECT_EQ(inStep.out, "0 to add, 0 to remove, 0 refused; nothing changed (dry run)\n");
+    EXPECT_EQ(Ctl({"import", "--replace", "in.txt", "--check", "--json"}).code, kCtlDone);
 
     // An empty section empties its list; the list of no section stays as it is.
     ASSERT_TRUE(WriteWholeFile(file, "[trusted]\r\n"));
@@ -395,7 +404,7 @@ TEST_F(ListActions, ImportReplaceRemovesNothingFromAListWithARefusedLine)
 {
     m_driver.m_locked = {"C:\\VtxCtl\\Old"};
     ASSERT_TRUE(WriteWholeFile(Scratch("in.txt"), "[locked]\r\n%VtxCtlNoSuch%\\Old\r\nC:\\VtxCtl\\New\r\n"));
-    for (const char* dryRun : {"--dry-run", "-q"}) {
+    for (const char* dryRun : {"--dry-run", "--check", "-q"}) {
         const ActionRun run = Ctl({"import", "--replace", "in.txt", dryRun});
         EXPECT_EQ(run.code, kCtlFailed) << dryRun;
         EXPECT_EQ(run.err, "Unknown variable %VtxCtlNoSuch%: %VtxCtlNoSuch%\\Old\n"

@@ -26,6 +26,7 @@ const char kSpacedDir[] = "C:\\Program Files\\My Tools\\Veltrix";
 const char kScratch[] = "C:\\SetupTest";
 const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrix";
+const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 const char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Veltrix";
 const char* const kProgramFiles[] = {"vtx.exe", "vtxctl.exe", "vtxlib32.dll", "VeltrixHelp.chm",
                                      "unins000.exe"};
@@ -443,15 +444,24 @@ TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
     LogInAndClose(kSpacedDir);
     const DataSnapshot data = ReadData(kSpacedDir);
 
+    // A new installation starts with the audit trail off; /AUDIT=1 turns it on, and a run without
+    // /AUDIT= keeps it as it finds it. Any other value is refused before anything is done.
+    const auto auditSwitch = [] { return MachineNumber(kServiceKey, "vtxaudit"); };
+    EXPECT_EQ(auditSwitch(), 0u);
     // Without /D= the setup upgrades where Veltrix is; with another folder it refuses, since
     // the service names one folder only.
-    EXPECT_EQ(RunSetup(), 0u);
+    EXPECT_EQ(RunSetup(" /AUDIT=1"), 0u);
     EXPECT_EQ(ReadInstallDir(), kSpacedDir);
     EXPECT_FALSE(Exists(kDefaultDir));
+    EXPECT_EQ(auditSwitch(), 1u);
+    EXPECT_EQ(RunSetup(" /AUDIT=yes"), kExitFailed);
+    EXPECT_EQ(RunSetup(), 0u);
+    EXPECT_EQ(auditSwitch(), 1u);
     const std::string other = std::string(kScratch) + "\\Veltrix";
-    EXPECT_EQ(RunSetup(" /D=" + other), kExitFailed);
+    EXPECT_EQ(RunSetup(" /AUDIT=0 /D=" + other), kExitFailed);
     EXPECT_EQ(ReadInstallDir(), kSpacedDir);
     EXPECT_FALSE(Exists(other));
+    EXPECT_EQ(auditSwitch(), 1u);
 
     const std::string uninstallerCopy = std::string(kScratch) + "\\unins000.exe";
     ASSERT_TRUE(::CopyFileA((std::string(kSpacedDir) + "\\unins000.exe").c_str(), uninstallerCopy.c_str(), FALSE));

@@ -176,13 +176,47 @@ TEST_F(VtxStartup, WithoutItsServiceTheProgramEndsWithoutAWindow)
     ASSERT_TRUE(StartFromWindowsFolder(vtx));
     ExpectEndsWithoutAWindow(vtx);
     EXPECT_FALSE(ServiceExists()) << "start-up created the service";
+}
 
-    // The failure is in the audit trail, as Wine's trace shows the program's ReportEvent call.
+// A service that is there but will not start is in the audit trail while the trail is on, and
+// only then, as Wine's trace of the program's ReportEvent calls shows.
+TEST_F(VtxStartup, AServiceThatWillNotStartIsRecordedOnlyWhileTheAuditTrailIsOn)
+{
+    ServiceConfig config;
+    ASSERT_TRUE(QueryVeltrixConfig(config));
+    ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
+    ASSERT_TRUE(SetVeltrixStartType(SERVICE_DISABLED));
+    const struct StartTypeBack {
+        DWORD dwStartType;
+        ~StartTypeBack() { EXPECT_TRUE(SetVeltrixStartType(dwStartType)); }
+    } back{config.dwStartType};
+
     char windowsDir[MAX_PATH] = "";
     ::GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-    const ConsoleRun traced = RunTracedConsoleProgram(VTX_EXE_FILE, {}, "", windowsDir, "-all,fixme+advapi,+eventlog");
-    EXPECT_EQ(DetailsOf(EventsInWineTrace(traced.strErr), "vtx.exe"),
-              (std::vector<AuditEventSeen>{{MSG_SERVICE_NOT_STARTED, EVENTLOG_ERROR_TYPE, {}}}));
+    for (const bool on : {false, true}) {
+        const CAuditSwitch trail(on);
+        const ConsoleRun traced = RunTracedConsoleProgram(VTX_EXE_FILE, {}, "", windowsDir, "-all,fixme+advapi,+eventlog");
+        const std::vector<AuditEventSeen> expected =
+            on ? std::vector<AuditEventSeen>{{MSG_SERVICE_NOT_STARTED, EVENTLOG_ERROR_TYPE, {}}}
+               : std::vector<AuditEventSeen>{};
+        EXPECT_EQ(DetailsOf(EventsInWineTrace(traced.strErr), "vtx.exe"), expected) << "trail " << (on ? "on" : "off");
+        EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_STOPPED));
+    }
+}
+
+// The key is opened with full access: an account that may read it but not write it gets no
+// login, and no message. Wine keeps a key's access list, so the account is played by one.
+TEST_F(VtxStartup, AnAccountThatMayReadButNotWriteTheServiceKeyEndsWithoutAWindow)
+{
+    const CReadOnlyServiceKey readOnly;
+    ASSERT_TRUE(readOnly.Applied());
+    CRegKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_QUERY_VALUE), ERROR_SUCCESS) << "the key cannot be read";
+    ASSERT_EQ(CRegKey().Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_ALL_ACCESS), ERROR_ACCESS_DENIED);
+
+    CVtxProcess vtx;
+    ASSERT_TRUE(StartFromWindowsFolder(vtx));
+    ExpectEndsWithoutAWindow(vtx);
 }
 
 TEST_F(VtxStartup, WithoutTheInstallFolderValueTheProgramEndsWithoutAWindow)

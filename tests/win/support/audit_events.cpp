@@ -1,5 +1,7 @@
 #include "support/audit_events.h"
 
+#include "driver/core/service_name.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -39,6 +41,40 @@ std::string UserAccount()
 }
 
 }  // namespace
+
+namespace {
+
+const char kSwitchValue[] = "vtxaudit";
+
+void WriteSwitch(const std::optional<DWORD>& value)
+{
+    const LSTATUS status =
+        value ? ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, kSwitchValue, REG_DWORD, &*value, sizeof *value)
+              : ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, kSwitchValue);
+    EXPECT_TRUE(status == ERROR_SUCCESS || (!value && status == ERROR_FILE_NOT_FOUND)) << "status " << status;
+}
+
+}  // namespace
+
+CAuditSwitch::CAuditSwitch(bool on)
+{
+    WriteSwitch(on ? 1 : 0);
+}
+
+CAuditSwitch::~CAuditSwitch()
+{
+    WriteSwitch(m_previous);
+}
+
+std::optional<DWORD> CAuditSwitch::Read()
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, kSwitchValue, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
 
 std::ostream& operator<<(std::ostream& out, const AuditEventSeen& event)
 {

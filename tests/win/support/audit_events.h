@@ -5,16 +5,37 @@
 
 #include "audit/audit_trail.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
+// Records the process's events, with the trail turned on while it lives.
 class CAuditRecorder : public IAuditSink {
 public:
+    CAuditRecorder() { SetAuditTrailOn(true); }
+    ~CAuditRecorder() { SetAuditTrailOn(m_bWasOn); }
     void Write(const CAuditEvent& event) override { m_events.push_back(event); }
     std::vector<CAuditEvent> m_events;
 
 private:
+    const bool m_bWasOn = IsAuditTrailOn();
     CAuditSinkOverride m_override{*this};
+};
+
+// The audit trail's switch in the service's key (vtxaudit), which the programs read at their
+// start: set for a test, and put back as it was (missing too) when the object goes.
+class CAuditSwitch {
+public:
+    explicit CAuditSwitch(bool on);
+    ~CAuditSwitch();
+    CAuditSwitch(const CAuditSwitch&) = delete;
+    CAuditSwitch& operator=(const CAuditSwitch&) = delete;
+
+    // The value, or nothing when it is missing.
+    static std::optional<DWORD> Read();
+
+private:
+    std::optional<DWORD> m_previous = Read();
 };
 
 // What a test compares: the id, the type and the event's own strings (after program and user).

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <vector>
 
 namespace {
@@ -90,6 +92,14 @@ bool BringVeltrixTo(DWORD dwState)
     return PollUntil([=] { return QueryVeltrixState() == dwState; });
 }
 
+bool SetVeltrixStartType(DWORD dwStartType)
+{
+    CServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    CServiceHandle service(::OpenServiceA(manager.Get(), VTX_SERVICE_NAME, SERVICE_CHANGE_CONFIG));
+    return service && ::ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE,
+                                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
 bool RemoveVeltrixService()
 {
     {
@@ -139,6 +149,42 @@ CVeltrixRestorer::~CVeltrixRestorer()
     if (QueryVeltrixState() != SERVICE_RUNNING || ReadInstallDir() != m_strInstallDir) {
         EXPECT_TRUE(RunInstaller(m_strInstallDir)) << "the service could not be put back";
     }
+}
+
+namespace {
+
+// The key opened to read and set its access list: an owner's right that no access list takes away.
+LSTATUS OpenForAccessList(CRegKey& key)
+{
+    return key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, READ_CONTROL | WRITE_DAC);
+}
+
+}  // namespace
+
+CReadOnlyServiceKey::CReadOnlyServiceKey()
+{
+    CRegKey key;
+    DWORD size = 0;
+    if (OpenForAccessList(key) != ERROR_SUCCESS ||
+        ::RegGetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, nullptr, &size) != ERROR_INSUFFICIENT_BUFFER)
+        return;
+    m_previous.resize(size);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    if (::RegGetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, m_previous.data(), &size) != ERROR_SUCCESS ||
+        !::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)",
+                                                                SDDL_REVISION_1, &readOnly, nullptr))
+        return;
+    m_bApplied = ::RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+    ::LocalFree(readOnly);
+}
+
+CReadOnlyServiceKey::~CReadOnlyServiceKey()
+{
+    CRegKey key;
+    if (m_bApplied)
+        EXPECT_TRUE(OpenForAccessList(key) == ERROR_SUCCESS &&
+                    ::RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, m_previous.data()) == ERROR_SUCCESS)
+            << "the service key's access list could not be put back";
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 struct ServiceConfig {
     DWORD dwServiceType = 0;
@@ -29,6 +30,8 @@ DWORD QueryVeltrixState();
 // Asks the manager to stop (SERVICE_STOPPED) or start (SERVICE_RUNNING) the service and waits
 // until it is there; false when it is not in time.
 bool BringVeltrixTo(DWORD dwState);
+// Changes the service's start type through the manager; false when it could not.
+bool SetVeltrixStartType(DWORD dwStartType);
 // Stops the service if it runs, deletes it and waits until the manager has removed it.
 // false when it is still there after that.
 bool RemoveVeltrixService();
@@ -51,6 +54,22 @@ public:
 
 private:
     std::string m_strInstallDir;
+};
+
+// The service's key as an account sees it that may read it but not write it: an access list
+// that grants reading only, to everyone; the list it had comes back when the object goes.
+class CReadOnlyServiceKey {
+public:
+    CReadOnlyServiceKey();
+    ~CReadOnlyServiceKey();
+    CReadOnlyServiceKey(const CReadOnlyServiceKey&) = delete;
+    CReadOnlyServiceKey& operator=(const CReadOnlyServiceKey&) = delete;
+
+    bool Applied() const { return m_bApplied; }
+
+private:
+    std::vector<BYTE> m_previous;  // the key's own access list, self-relative
+    bool m_bApplied = false;
 };
 
 // Runs the stand-in driver in one of its misbehaving modes (standin/driver/standin_modes.h),
