@@ -26,7 +26,6 @@ const char kSpacedDir[] = "C:\\Program Files\\My Tools\\Veltrix";
 const char kScratch[] = "C:\\SetupTest";
 const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrix";
-const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 const char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Veltrix";
 const char* const kProgramFiles[] = {"vtx.exe", "vtxctl.exe", "vtxlib32.dll", "VeltrixHelp.chm",
                                      "unins000.exe"};
