@@ -7,6 +7,7 @@
 #include "driver/install_dir_key.h"
 #include "driver/service_manager.h"
 #include "driver/service_routines.h"
+#include "framework/dll_search.h"
 #include "framework/handle.h"
 #include "lists/file_drop_target.h"
 #include "password/login_dlg.h"
@@ -17,21 +18,6 @@ CMutex g_instanceMutex(FALSE, kInstanceMutexName);
 CCrossSessionGuard g_crossSessionGuard;
 CString g_strInstallDir;
 UINT g_cfPrivateFormat = ::RegisterClipboardFormatA("Quorvex_3BCFE9D1_6D61_4cb6_9D0B_3BB3F643CA82");
-
-namespace {
-// The program runs with administrative rights: a DLL planted in the current folder (or anywhere
-// on PATH) must not be loaded in place of a system one. Only the system folder and the
-// program's own folder are searched from here on. Windows 7 without KB2533623 lacks the call.
-void RestrictDllSearch()
-{
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    const auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDirectories)
-        setDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-}
-}  // namespace
 
 // The application's message map has one entry.
 BOOL CVeltrixApp::OnCmdMsg(UINT nID)

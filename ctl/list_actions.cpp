@@ -4,6 +4,7 @@
 #include "ctl/console_signals.h"
 #include "ctl/core/change_plan.h"
 #include "ctl/core/command_line.h"
+#include "ctl/core/import_plan.h"
 #include "ctl/core/json_output.h"
 #include "ctl/core/transfer_file.h"
 #include "ctl/core/variables.h"
@@ -137,9 +138,11 @@ public:
 
 private:
     std::FILE* Out() const { return m_actions.m_out; }
-    void Report(const char* text, const std::string& path) const
+    // The path as given, an import line perhaps: its control characters are shown, not obeyed.
+    void Report(const std::string& text, const std::string& path) const
     {
-        std::fprintf(m_actions.m_err, "%s: %s\n", text, path.c_str());
+        std::fprintf(m_actions.m_err, "%s: %s\n", EscapeControlCharacters(text).c_str(),
+                     EscapeControlCharacters(path).c_str());
     }
     void Record(const CListDescription& desc, const std::string& path, CtlResult result, std::string refusal = {})
     {
@@ -147,63 +150,13 @@ private:
     }
     void Refuse(const CListDescription& desc, const std::string& path, const std::string& refusal)
     {
-        Report(refusal.c_str(), path);
+        Report(refusal, path);
         Record(desc, path, CtlResult::Refused, refusal);
     }
     const CtlCommand& m_command;
     CListActions& m_actions;
     std::vector<CtlChange> m_changes;
 };
-
-// The plan of an import for one list, in the order of the file: this machine's variables
-// expanded first (a line that names an undefined one is refused), then the model's rules; with
-// replace, the entries that the file does not list are removed, unless a line was refused
-// (then pruneRefused).
-std::vector<ListChange> CListActions::PlanImport(const CListModel& model, const std::vector<std::string>& lines,
-                                                bool replace, std::deque<std::string>& texts, bool& pruneRefused)
-{
-    pruneRefused = false;
-    std::vector<std::optional<ListChange>> byLine(lines.size());
-    std::vector<std::string> expandedLines;
-    std::vector<size_t> lineOf;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::string expanded;
-        std::string unknown;
-        if (ExpandVariables(lines[i], EnvironmentVariable, expanded, unknown)) {
-            expandedLines.push_back(expanded);
-            lineOf.push_back(i);
-        } else {
-            texts.push_back(UnknownVariableRefusal(unknown));
-            byLine[i] = ListChange{ListChange::Refused, lines[i], lines[i], texts.back().c_str()};
-        }
-    }
-    const std::vector<ListChange> adds = model.PlanAdds(expandedLines, PathSource::Imported);
-    for (size_t k = 0; k < adds.size(); ++k)
-        byLine[lineOf[k]] = adds[k];
-    std::vector<ListChange> plan;
-    std::vector<std::string> wanted;
-    bool refused = false;
-    for (const auto& change : byLine) {
-        plan.push_back(*change);
-        refused = refused || change->kind == ListChange::Refused;
-        if (change->kind == ListChange::Add || change->kind == ListChange::Listed)
-            wanted.push_back(change->path);
-    }
-    if (!replace)
-        return plan;
-    // A refused line may stand for an entry the list holds: the list keeps everything rather
-    // than lose a protection to a typing error.
-    if (refused) {
-        pruneRefused = true;
-        return plan;
-    }
-    const CtlReplacePlan replacement = PlanReplace(model.Entries(), wanted, [this](const std::string& a, const std::string& b) {
-        return m_facts.IsSameEntry(a, b);
-    });
-    for (const std::string& path : replacement.remove)
-        plan.push_back(ListChange{ListChange::Remove, path, path});
-    return plan;
-}
 
 // The list's file written from the model, for SYSTEM and Administrators only. Only a changed
 // list's file is written (SaveIfChanged): the others keep what they hold.
@@ -228,9 +181,11 @@ int CListActions::Change(const CtlCommand& command, const std::vector<std::strin
 
 namespace {
 
-// The whole file, or nothing when any part of it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& file)
+// The whole file, or nothing when any part of it cannot be read or it holds more than maxSize
+// bytes (then tooLarge).
+std::optional<std::string> ReadWholeFile(const std::string& file, size_t maxSize, bool& tooLarge)
 {
+    tooLarge = false;
     CHandle handle(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle)
@@ -244,6 +199,10 @@ std::optional<std::string> ReadWholeFile(const std::string& file)
         if (read == 0)
             return content;
         content.append(buffer, read);
+        if (content.size() > maxSize) {
+            tooLarge = true;
+            return std::nullopt;
+        }
     }
 }
 
@@ -318,7 +277,13 @@ int CListActions::ShowStatus(const char* installDir, bool auditTrailOn, bool jso
 int CListActions::PrintList(bool trusted, bool json)
 {
     CListModel model(ListOf(trusted), m_facts);
-    const bool whole = model.Load(m_device.OpenEnumeration().get());
+    const auto channel = m_device.OpenEnumeration();
+    // Gone since the password was checked: the list is unknown, not empty.
+    if (!channel) {
+        std::fprintf(m_err, "%s\n", kCtlNoDriverMessage);
+        return kCtlNoDriver;
+    }
+    const bool whole = model.Load(channel.get());
     if (json)
         std::fputs(ListJson(model.Description().pszName, model.Entries(), whole, AnsiToUtf8).c_str(), m_out);
     else
@@ -358,7 +323,13 @@ int CListActions::ExportLists(const std::string& file)
 
 int CListActions::ImportLists(const CtlCommand& command, const std::string& file)
 {
-    const std::optional<std::string> content = ReadWholeFile(file);
+    bool tooLarge = false;
+    const std::optional<std::string> content = ReadWholeFile(file, kMaxTransferFileSize, tooLarge);
+    if (tooLarge) {
+        std::fprintf(m_err, "%s is larger than %zu MB, more than both lists can hold; nothing imported.\n",
+                     file.c_str(), kMaxTransferFileSize >> 20);
+        return kCtlFailed;
+    }
     if (!content) {
         std::fprintf(m_err, "Can't read %s\n", file.c_str());
         return kCtlFailed;
@@ -377,19 +348,20 @@ int CListActions::ImportLists(const CtlCommand& command, const std::string& file
     const bool changesTrusted = command.replace ? lists.namesTrusted : !lists.trusted.empty();
     if ((changesLocked && !LoadWhole(locked)) || (changesTrusted && !LoadWhole(trusted)))
         return kCtlFailed;
-    std::deque<std::string> texts;
-    CChangeRun run(command, *this);
-    const auto import = [&](CListModel& model, const std::vector<std::string>& lines) {
-        bool pruneRefused = false;
-        run.CarryOut(model, PlanImport(model, lines, command.replace, texts, pruneRefused));
-        if (pruneRefused)
-            std::fprintf(m_err, "Nothing removed from the %s list: a line of %s for it was refused.\n",
-                         model.Description().pszName, file.c_str());
-    };
+    // Both lists are planned before anything is sent: a plan that fails sends nothing.
+    CtlImportPlan lockedPlan;
+    CtlImportPlan trustedPlan;
     if (changesLocked)
-        import(locked, lists.locked);
+        lockedPlan = PlanImport(locked, lists.locked, command.replace, EnvironmentVariable);
     if (changesTrusted)
-        import(trusted, lists.trusted);
+        trustedPlan = PlanImport(trusted, lists.trusted, command.replace, EnvironmentVariable);
+    CChangeRun run(command, *this);
+    for (auto [model, plan] : {std::pair{&locked, &lockedPlan}, std::pair{&trusted, &trustedPlan}}) {
+        run.CarryOut(*model, plan->changes);
+        if (plan->keptForRefusal)
+            std::fprintf(m_err, "Nothing removed from the %s list: a line of %s for it was refused.\n",
+                         model->Description().pszName, file.c_str());
+    }
     bool saved = true;
     if (!command.dryRun) {
         const bool lockedSaved = SaveIfChanged(locked);

@@ -10,7 +10,6 @@
 #include "lists/core/list_model.h"
 
 #include <cstdio>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -55,8 +54,6 @@ private:
     bool Save(const CListModel& model);
     bool SaveIfChanged(const CListModel& model) { return !model.IsChanged() || Save(model); }
     int Change(const CtlCommand& command, const std::vector<std::string>& paths, bool add);
-    std::vector<ListChange> PlanImport(const CListModel& model, const std::vector<std::string>& lines, bool replace,
-                                       std::deque<std::string>& texts, bool& pruneRefused);
 
     IDeviceChannel& m_device;
     IPathFacts& m_facts;

@@ -11,6 +11,7 @@
 #include "driver/install_dir_key.h"
 #include "driver/instance_guard.h"
 #include "framework/codepage.h"
+#include "framework/dll_search.h"
 #include "framework/handle.h"
 #include "framework/mutex.h"
 #include "lists/admission.h"
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -48,7 +50,7 @@ const char kHelp[] =
     "\n"
     "--dry-run: what lock, unlock, trust, untrust or import would change; nothing changes.\n"
     "--check: the same; exit code 6 when something would change (a refusal's code wins).\n"
-    "--json (all but export): one JSON document, in UTF-8. -q, --quiet: errors only.\n"
+    "--json (all but export): one JSON document, in ASCII. -q, --quiet: errors only.\n"
     "Every command but status needs administrative rights and asks for the Veltrix\n"
     "password; --password-stdin reads it from the first line of standard input, in the\n"
     "ANSI code page. After a change the list's file is written. No command but status\n"
@@ -94,13 +96,15 @@ std::vector<std::string> AnsiArguments()
 std::string ReadConsolePassword(HANDLE input, DWORD mode)
 {
     std::fputs("Password: ", stderr);
-    ::SetConsoleMode(input, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~ENABLE_ECHO_INPUT);
     std::wstring line;
-    WCHAR buffer[256];
-    DWORD read = 0;
-    while (line.find(L'\n') == std::wstring::npos && ::ReadConsoleW(input, buffer, 256, &read, nullptr) && read > 0)
-        line.append(buffer, read);
-    ::SetConsoleMode(input, mode);
+    {
+        const CUnechoedInput unechoed(input, mode);
+        WCHAR buffer[256];
+        DWORD read = 0;
+        while (line.find(L'\n') == std::wstring::npos && ::ReadConsoleW(input, buffer, 256, &read, nullptr) &&
+               read > 0)
+            line.append(buffer, read);
+    }
     std::fputs("\n", stderr);
     line = line.substr(0, line.find(L'\n'));
     if (!line.empty() && line.back() == L'\r')
@@ -171,7 +175,7 @@ int RunGuarded(const CtlCommand& command, const std::vector<std::string>& operan
         return kCtlWrongPassword;
     }
     if (command.action != CtlAction::Audit && !g_actions.CanReachDriver()) {
-        std::fputs("The driver cannot be reached.\n", stderr);
+        std::fprintf(stderr, "%s\n", kCtlNoDriverMessage);
         return kCtlNoDriver;
     }
     const bool marked = HasChangeMark();
@@ -245,9 +249,7 @@ int Run(const CtlCommand& command)
     return RunWithGuard(command, operands);
 }
 
-}  // namespace
-
-int main()
+int Main()
 {
     CtlCommand command;
     if (!ParseCtlCommand(AnsiArguments(), command)) {
@@ -269,4 +271,22 @@ int main()
     if (com)
         ::CoUninitialize();
     return code;
+}
+
+}  // namespace
+
+int main()
+{
+    RestrictDllSearch();
+    // An exception would end the process with abort()'s code, 3, which says "wrong password".
+    // A change it cut short leaves the instance mutex abandoned: the next run writes the files
+    // first.
+    try {
+        return Main();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vtxctl failed: %s\n", e.what());
+    } catch (...) {
+        std::fputs("vtxctl failed.\n", stderr);
+    }
+    return kCtlFailed;
 }

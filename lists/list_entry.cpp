@@ -17,28 +17,6 @@ void FetchShellInfo(const char* path, SHFILEINFOA* info)
     info->dwAttributes = 0;
 }
 
-namespace {
-
-// The view searches itself: one message, where reading each row back would cost one per entry,
-// each through the view's subclass, and make a fill quadratic in messages.
-int FindListed(const CListCtrl& list, const char* path)
-{
-    LVFINDINFOA find{};
-    find.flags = LVFI_STRING;
-    find.psz = path;
-    return list.FindItem(&find, -1);
-}
-
-}  // namespace
-
-std::optional<size_t> CViewPathFacts::FindEntry(const std::vector<std::string>&, const std::string& path)
-{
-    const int index = FindListed(m_view, path.c_str());
-    if (index < 0)
-        return std::nullopt;
-    return static_cast<size_t>(index);
-}
-
 void AppendListEntry(CListCtrl& list, int index, const char* path, const SHFILEINFOA& info)
 {
     LVITEMA item{};

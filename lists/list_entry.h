@@ -1,4 +1,4 @@
-// One entry of a protection list: how it is looked up, fetched from the shell and appended.
+// One entry of a protection list: how it is fetched from the shell and appended.
 // The Add commands, the drop targets and the enumeration all go through here.
 #pragma once
 
@@ -10,18 +10,6 @@
 // The shell's small-icon index, type name and attributes for the path. For a path the shell
 // knows nothing of, the generic folder or document icon, an empty type name and no attributes.
 void FetchShellInfo(const char* path, SHFILEINFOA* info);
-
-// The machine's facts for a list whose view holds the model's entries in order: an entry is
-// found by the view's own string search (LVM_FINDITEM, LVFI_STRING), a whole-text match without
-// regard to case.
-class CViewPathFacts : public CPathFacts {
-public:
-    explicit CViewPathFacts(const CListCtrl& view) : m_view(view) {}
-    std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path) override;
-
-private:
-    const CListCtrl& m_view;
-};
 
 // Inserts the entry at index: the path with its icon (dimmed when the shell reports it hidden)
 // and its type name in the second column. The caller has made sure the path is not listed.

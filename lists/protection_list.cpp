@@ -111,7 +111,6 @@ CProtectionList::CProtectionList(const CListDescription& description, IDeviceCha
     : m_description(description),
       m_device(device),
       m_view(*this),
-      m_facts(m_view),
       m_model(description, m_facts),
       m_changer(m_model, device, FailedRequest::ChangeList, this)
 {
@@ -192,7 +191,7 @@ void CProtectionList::Add(const CWnd& owner)
         return;
     const ListChange change = m_model.PlanAdd(path, PathSource::Chosen);
     if (change.kind == ListChange::Refused)
-        Warn(owner, change.refusal);
+        Warn(owner, change.refusal.c_str());
     else if (change.kind == ListChange::Add)
         m_view.EnsureVisible(Append(change.path), FALSE);
 }

@@ -67,7 +67,7 @@ private:
     const CListDescription& m_description;
     IDeviceChannel& m_device;
     CFileListCtrl m_view;
-    CViewPathFacts m_facts;
+    CPathFacts m_facts;
     CListModel m_model;
     CListChanger m_changer;
 };

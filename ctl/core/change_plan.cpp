@@ -2,8 +2,6 @@
 
 #include "ctl/core/command_line.h"
 
-#include <algorithm>
-
 CtlCounts CountChanges(const std::vector<CtlChange>& changes)
 {
     CtlCounts counts;
@@ -33,22 +31,6 @@ int ChangeExitCode(const CtlCounts& counts, bool saved, bool check)
     return check && counts.added + counts.removed > 0 ? kCtlWouldChange : kCtlDone;
 }
 
-CtlReplacePlan PlanReplace(const std::vector<std::string>& listed, const std::vector<std::string>& wanted,
-                           const SamePath& same)
-{
-    const auto holds = [&same](const std::vector<std::string>& paths, const std::string& path) {
-        return std::any_of(paths.begin(), paths.end(), [&](const std::string& p) { return same(p, path); });
-    };
-    CtlReplacePlan plan;
-    for (const std::string& path : wanted)
-        if (!holds(listed, path) && !holds(plan.add, path))
-            plan.add.push_back(path);
-    for (const std::string& path : listed)
-        if (!holds(wanted, path))
-            plan.remove.push_back(path);
-    return plan;
-}
-
 std::string DryRunLine(const CtlChange& change)
 {
     if (change.result == CtlResult::Added)
@@ -65,4 +47,18 @@ std::string CountsLine(const CtlCounts& counts, bool dryRun)
         return std::to_string(counts.added) + " to add, " + std::to_string(counts.removed) + " to remove, " + refused +
                "; nothing changed (dry run)";
     return std::to_string(counts.added) + " added, " + std::to_string(counts.removed) + " removed, " + refused;
+}
+
+std::string EscapeControlCharacters(std::string_view text)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        else
+            escaped += c;
+    }
+    return escaped;
 }

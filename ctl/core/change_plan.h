@@ -1,11 +1,11 @@
-// What a change command of vtxctl does, or in a dry run would do, path by path: the plan of an
-// import --replace, the lines of a dry run and the closing counts. The JSON of --json is in
-// json_output.h.
+// What a change command of vtxctl does, or in a dry run would do, path by path: the lines of a
+// dry run and the closing counts. The plan of an import is in import_plan.h, the JSON of --json
+// in json_output.h.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class CtlResult {
@@ -30,18 +30,6 @@ struct CtlCounts {
 };
 CtlCounts CountChanges(const std::vector<CtlChange>& changes);
 
-using SamePath = std::function<bool(const std::string&, const std::string&)>;
-
-// Makes listed the wanted list: what it lacks, in the order wanted gives, and what wanted does
-// not hold, in the list's order. An entry both hold keeps its place: it is never taken away only
-// to be put back, which would leave it unprotected meanwhile. A path wanted twice is added once.
-struct CtlReplacePlan {
-    std::vector<std::string> add;
-    std::vector<std::string> remove;
-};
-CtlReplacePlan PlanReplace(const std::vector<std::string>& listed, const std::vector<std::string>& wanted,
-                           const SamePath& same);
-
 // "+ locked C:\Data" for an entry a dry run would add, "- trusted C:\Tools\old.exe" for one it
 // would remove; empty for the rest (refusals are reported as the real run reports them).
 std::string DryRunLine(const CtlChange& change);
@@ -50,3 +38,7 @@ std::string DryRunLine(const CtlChange& change);
 int ChangeExitCode(const CtlCounts& counts, bool saved, bool check);
 // "2 to add, 1 to remove, 1 refused; nothing changed (dry run)", or "2 added, 1 removed, 1 refused".
 std::string CountsLine(const CtlCounts& counts, bool dryRun);
+
+// The text with each control character (below 0x20, and DEL) written as \xHH: a line echoed
+// from a file can then neither move the console's cursor nor forge a line of output.
+std::string EscapeControlCharacters(std::string_view text);

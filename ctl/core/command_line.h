@@ -16,6 +16,7 @@ enum CtlExit {
     kCtlNoDriver = 5,
     kCtlWouldChange = 6,  // --check: the lists are not yet what the command would make them
 };
+inline constexpr char kCtlNoDriverMessage[] = "The driver cannot be reached.";
 
 struct CtlCommand {
     CtlAction action = CtlAction::Help;

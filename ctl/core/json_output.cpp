@@ -9,10 +9,12 @@ namespace {
 // Keys in the order written, for a reader.
 using json = nlohmann::ordered_json;
 
-// Indented for a reader; the replacement of invalid UTF-8 keeps dump() from throwing.
+// Indented for a reader; the replacement of invalid UTF-8 keeps dump() from throwing. ASCII
+// only, each other character as \uXXXX: Windows PowerShell reads a program's output in the
+// console's code page, which would turn UTF-8 into other characters.
 std::string Text(const json& document)
 {
-    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return document.dump(2, ' ', true, json::error_handler_t::replace) + "\n";
 }
 
 json Paths(const std::vector<std::string>& paths, const ToUtf8& toUtf8)

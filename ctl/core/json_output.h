@@ -1,4 +1,5 @@
-// What vtxctl prints with --json, for scripts: one JSON document in UTF-8. Paths come in the ANSI
+// What vtxctl prints with --json, for scripts: one JSON document, in ASCII (every other character
+// escaped, "\u00e9"), so that it reads the same in any code page. Paths come in the ANSI
 // code page; the conversion is handed in, as the code page is the platform's.
 #pragma once
 

@@ -3,6 +3,7 @@
 // page and line ends. Empty lines are ignored on reading; LF alone ends a line too.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ struct TransferLists {
     bool namesLocked = false;
     bool namesTrusted = false;
 };
+
+// The most an import reads. Both lists as long as the driver's are read (65,536 lines of 259
+// characters each) take 34 MB.
+constexpr size_t kMaxTransferFileSize = size_t(64) << 20;
 
 std::string TransferFileContent(const TransferLists& lists);
 

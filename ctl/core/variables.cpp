@@ -1,7 +1,7 @@
 #include "ctl/core/variables.h"
 
-bool ExpandVariables(std::string_view text, const VariableLookup& lookup, std::string& expanded,
-                     std::string& unknown)
+Expansion ExpandVariables(std::string_view text, const VariableLookup& lookup, size_t maxLength,
+                          std::string& expanded, std::string& unknown)
 {
     expanded.clear();
     while (!text.empty()) {
@@ -21,13 +21,15 @@ bool ExpandVariables(std::string_view text, const VariableLookup& lookup, std::s
         const std::optional<std::string> value = lookup(std::string(name));
         if (!value) {
             unknown = name;
-            return false;
+            return Expansion::UnknownVariable;
         }
+        if (expanded.size() + open + value->size() > maxLength)
+            return Expansion::TooLong;
         expanded.append(text.substr(0, open));
         expanded.append(*value);
         text.remove_prefix(close + 1);
     }
-    return true;
+    return Expansion::Done;
 }
 
 std::string UnknownVariableRefusal(const std::string& name)

@@ -3,15 +3,11 @@
 #include "lists/core/list_file.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace {
 
 // Characters that no file or folder name holds (':' only after a drive letter).
 const char kNoNameHolds[] = "?*\"<>|";
-
-// A list entry, as the driver's path buffers hold it: 259 characters and the terminator.
-constexpr size_t kMaxPathLength = 259;
 
 bool IsSeparator(char c)
 {
@@ -24,14 +20,6 @@ bool IsDriveLetter(char c)
 }
 
 }  // namespace
-
-std::optional<size_t> IPathFacts::FindEntry(const std::vector<std::string>& entries, const std::string& path)
-{
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (IsSameEntry(entries[i], path))
-            return i;
-    return std::nullopt;
-}
 
 std::string IPathFacts::EntryKey(const std::string&)
 {
@@ -262,22 +250,35 @@ bool CListModel::Load(IEnumerationChannel* channel, const std::function<void(con
 {
     m_entries.clear();
     m_bChanged = false;
-    std::unordered_set<std::string> keys;
+    // Only the list that leaves out repeats needs the keys now; the other's are made at need.
+    m_index.reset();
+    if (m_description.bSkipListedAtLoad)
+        m_index.emplace(m_facts);
     m_bWhole = channel && EnumerateList(*channel, m_description.dwEnumCode, [&](const char* text) {
                    if (!IsListablePath(text))
                        return false;
                    const std::string path = text;
-                   if (m_description.bSkipListedAtLoad) {
-                       const std::string key = m_facts.EntryKey(path);
-                       if ((key.empty() || !keys.insert(key).second) && Find(path))
-                           return true;
-                   }
+                   const std::string key = m_index ? m_index->Key(path) : std::string();
+                   if (m_index && m_index->Find(path, key))
+                       return true;
                    m_entries.push_back(path);
+                   if (m_index)
+                       m_index->Add(path, key);
                    if (onAppended)
                        onAppended(path);
                    return true;
                });
     return m_bWhole;
+}
+
+const CEntryIndex& CListModel::Index() const
+{
+    if (!m_index) {
+        m_index.emplace(m_facts);
+        for (const std::string& entry : m_entries)
+            m_index->Add(entry, m_index->Key(entry));
+    }
+    return *m_index;
 }
 
 const char* CListModel::RuleRefusal(const std::vector<std::string>& spellings, const LockRuleFolders& folders) const
@@ -303,51 +304,51 @@ std::vector<ListChange> CListModel::PlanAdds(const std::vector<std::string>& pat
     const bool keepsGiven = source == PathSource::Chosen || source == PathSource::Dropped;
     const LockRuleFolders folders = ReadRuleFolders(m_facts);
     std::vector<ListChange> plan;
-    std::vector<std::string> pending;
+    CEntryIndex pending(m_facts);
     for (const std::string& given : paths) {
         ListChange change{ListChange::Refused, given, given};
         std::string& path = change.path;
         CanonicalPath form = Canonical(given, source, m_facts);
-        change.refusal = form.refusal;
+        const char* refusal = form.refusal;
         if (!keepsGiven)
             path = form.path;
         // The trusted list takes a shortcut as the program it starts; the dialogs give none.
-        if (!change.refusal && m_description.admission == ADMIT_PROGRAMS && source != PathSource::Chosen) {
+        if (!refusal && m_description.admission == ADMIT_PROGRAMS && source != PathSource::Chosen) {
             if (const auto target = m_facts.ShortcutTarget(path)) {
                 path = *target;
                 if (path.empty()) {
-                    change.refusal = kRefuseShortcutUnread;
+                    refusal = kRefuseShortcutUnread;
                 } else {
                     form = Canonical(path, source, m_facts);
                     if (!keepsGiven)
                         path = form.path;
-                    if (!(change.refusal = form.refusal) && !m_facts.IsProgram(path))
-                        change.refusal = kRefuseNotAProgram;
+                    if (!(refusal = form.refusal) && !m_facts.IsProgram(path))
+                        refusal = kRefuseNotAProgram;
                 }
             } else if (source == PathSource::Dropped) {
-                change.refusal = kRefuseNotAShortcut;
+                refusal = kRefuseNotAShortcut;
             }
         }
         // The empty path is refused by the lock rule, as the window has always told it.
-        if (!change.refusal)
-            change.refusal = RuleRefusal(PathSpellings(path, form.path, m_facts), folders);
-        if (!change.refusal && !IsListablePath(path.c_str()))
-            change.refusal = kRefuseControlCharacter;
-        if (!change.refusal && (path.empty() || path.size() > kMaxPathLength))
-            change.refusal = kRefuseLength;
-        if (!change.refusal)
-            change.refusal = form.afterRules;
-        if (!change.refusal) {
-            change.kind = ListChange::Add;
-            if (const auto index = Find(path)) {
-                change.kind = ListChange::Listed;
+        if (!refusal)
+            refusal = RuleRefusal(PathSpellings(path, form.path, m_facts), folders);
+        if (!refusal && !IsListablePath(path.c_str()))
+            refusal = kRefuseControlCharacter;
+        if (!refusal && (path.empty() || path.size() > kMaxPathLength))
+            refusal = kRefuseLength;
+        if (!refusal)
+            refusal = form.afterRules;
+        if (refusal) {
+            change.refusal = refusal;
+        } else {
+            const std::string key = pending.Key(path);
+            change.kind = ListChange::Listed;
+            if (const auto index = Index().Find(path, key)) {
                 path = m_entries[*index];
+            } else if (!pending.Find(path, key)) {
+                change.kind = ListChange::Add;
+                pending.Add(path, key);
             }
-            for (const std::string& added : pending)
-                if (change.kind == ListChange::Add && m_facts.IsSameEntry(added, path))
-                    change.kind = ListChange::Listed;
-            if (change.kind == ListChange::Add)
-                pending.push_back(path);
         }
         plan.push_back(std::move(change));
     }
@@ -358,6 +359,7 @@ std::vector<ListChange> CListModel::PlanRemoves(const std::vector<std::string>& 
 {
     std::vector<ListChange> plan;
     std::vector<bool> removed(m_entries.size(), false);
+    const auto unremoved = [&removed](size_t i) { return !removed[i]; };
     for (const std::string& given : paths) {
         // The canonical form first, then the text as given: an entry listed before paths were
         // made canonical can still be named as it was added.
@@ -376,11 +378,10 @@ std::vector<ListChange> CListModel::PlanRemoves(const std::vector<std::string>& 
 
         ListChange change{ListChange::Missing, given, given};
         for (const std::string& name : names) {
-            for (size_t i = 0; i < m_entries.size() && change.kind == ListChange::Missing; ++i) {
-                if (!removed[i] && m_facts.IsSameEntry(m_entries[i], name)) {
-                    removed[i] = true;
-                    change = {ListChange::Remove, given, m_entries[i], nullptr, i};
-                }
+            if (const auto index = Index().Find(name, Index().Key(name), unremoved)) {
+                removed[*index] = true;
+                change = {ListChange::Remove, given, m_entries[*index], {}, *index};
+                break;
             }
         }
         plan.push_back(std::move(change));
@@ -388,8 +389,22 @@ std::vector<ListChange> CListModel::PlanRemoves(const std::vector<std::string>& 
     return plan;
 }
 
+std::vector<ListChange> CListModel::PlanRemovesExcept(const std::vector<std::string>& kept) const
+{
+    CEntryIndex keep(m_facts);
+    for (const std::string& path : kept)
+        keep.Add(path, keep.Key(path));
+    std::vector<ListChange> plan;
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        if (!keep.Find(m_entries[i], keep.Key(m_entries[i])))
+            plan.push_back({ListChange::Remove, m_entries[i], m_entries[i], {}, i});
+    return plan;
+}
+
 void CListModel::Append(const std::string& path)
 {
+    if (m_index)
+        m_index->Add(path, m_index->Key(path));
     m_entries.push_back(path);
     m_bChanged = true;
 }
@@ -398,7 +413,7 @@ std::vector<ListChange> CListModel::PlanRemoveAt(const std::vector<size_t>& indi
 {
     std::vector<ListChange> plan;
     for (const size_t i : indices)
-        plan.push_back({ListChange::Remove, m_entries[i], m_entries[i], nullptr, i});
+        plan.push_back({ListChange::Remove, m_entries[i], m_entries[i], {}, i});
     return plan;
 }
 
@@ -406,6 +421,8 @@ void CListModel::RemoveAt(const std::vector<size_t>& indices)
 {
     if (indices.empty())
         return;
+    // The places after the first move: the index is made afresh at its next use.
+    m_index.reset();
     size_t kept = indices.front();
     for (size_t i = indices.front(), k = 0; i < m_entries.size(); ++i) {
         if (k < indices.size() && indices[k] == i)

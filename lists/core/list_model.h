@@ -5,7 +5,9 @@
 #pragma once
 
 #include "driver/core/enumeration.h"
+#include "driver/core/protocol.h"
 #include "lists/core/admission_rules.h"
+#include "lists/core/entry_index.h"
 #include "lists/core/list_description.h"
 
 #include <cstddef>
@@ -34,11 +36,9 @@ public:
     virtual const AnsiCodePage& CodePage() = 0;
     // Whether two entries are the same, as the list view's string search compares them.
     virtual bool IsSameEntry(const std::string& a, const std::string& b) = 0;
-    // The index of the entry that names path, as the list view's string search finds it.
-    virtual std::optional<size_t> FindEntry(const std::vector<std::string>& entries, const std::string& path);
-    // A key that every entry the same as path shares, or "" for none. A search compares the path
-    // with each entry, which would make a long load quadratic: the load looks a path up only
-    // when an entry before it has its key.
+    // A key that every entry the same as path shares, or "" for none. Comparing a path with
+    // each entry would make a long load or plan quadratic: a path is compared only with the
+    // entries of its key (lists/core/entry_index.h).
     virtual std::string EntryKey(const std::string& path);
     // nullopt when path is no shortcut; "" for a shortcut whose target cannot be read.
     virtual std::optional<std::string> ShortcutTarget(const std::string& path) = 0;
@@ -68,6 +68,7 @@ inline constexpr char kRefuseUnsendable[] = "A character outside the ANSI code p
 inline constexpr char kRefuseControlCharacter[] = "A control character in the path";
 // The driver takes 259 characters at most.
 inline constexpr char kRefuseLength[] = "Path too long or empty";
+inline constexpr size_t kMaxPathLength = VTX_MAX_PATH_UNITS;
 // On the trusted list a shortcut stands for the program it starts...
 inline constexpr char kRefuseShortcutUnread[] = "Can't read the shortcut's target";
 inline constexpr char kRefuseNotAProgram[] = "The shortcut's target is not a program";
@@ -86,7 +87,7 @@ struct ListChange {
     Kind kind;
     std::string given;  // as it was given
     std::string path;   // what is sent and saved: the canonical form, or the listed spelling
-    const char* refusal = nullptr;
+    std::string refusal = {};  // Refused: why
     // Remove: the entry's place in the list when the change was planned (none: the first entry
     // spelled as path).
     std::optional<size_t> index = std::nullopt;
@@ -117,12 +118,13 @@ public:
     std::vector<ListChange> PlanRemoves(const std::vector<std::string>& paths, PathSource source) const;
     // Removing the entries at these places (the window's selection, or every entry to clear it).
     std::vector<ListChange> PlanRemoveAt(const std::vector<size_t>& indices) const;
+    // What removing each entry that none of kept names would do, in the list's order.
+    std::vector<ListChange> PlanRemovesExcept(const std::vector<std::string>& kept) const;
 
     // The entries change only here, once a change is done (lists/list_changer.h does it).
     void Append(const std::string& path);
     // The entries at these places go, in one pass; indices ascending.
     void RemoveAt(const std::vector<size_t>& indices);
-    std::optional<size_t> Find(const std::string& path) const { return m_facts.FindEntry(m_entries, path); }
 
     // The list file's content: one line per entry, in order.
     std::string FileContent() const;
@@ -130,10 +132,13 @@ public:
 private:
     // The refusal by the list's own rule (the texts the window shows), or nullptr.
     const char* RuleRefusal(const std::vector<std::string>& spellings, const LockRuleFolders& folders) const;
+    // The entries by key: kept from the load on, built at the first need after a removal.
+    const CEntryIndex& Index() const;
 
     const CListDescription& m_description;
     IPathFacts& m_facts;
     std::vector<std::string> m_entries;
+    mutable std::optional<CEntryIndex> m_index;
     bool m_bWhole = false;
     bool m_bChanged = false;
 };

@@ -117,16 +117,16 @@ double TimeInserts(const std::vector<std::string>& paths, const SHFILEINFOA& inf
     return total;
 }
 
-// The load's duplicate test as the locked list makes it: each path's case-blind sort key, and the
-// view's string search only for a path whose key an entry before it has. Timed as the locked
-// list's load less the trusted list's, which makes no such test, of the same entries into the
-// same kind of view.
+// The load's duplicate test as the locked list makes it: each path's case-blind sort key, and a
+// comparison only with the entries before it of the same key. Timed as the locked list's load
+// less the trusted list's, which makes no such test, of the same entries into the same kind of
+// view.
 double TimeDuplicateTests(const std::vector<std::string>& paths, const SHFILEINFOA& info)
 {
     double ms[2] = {};
     for (const CListDescription* list : {&g_lockedList, &g_trustedList}) {
         BareListView view(true);
-        CViewPathFacts facts(view.m_list);
+        CPathFacts facts;
         CListModel model(*list, facts);
         CPlayedEnumeration channel([&](uint32_t) { return &paths; });
         int index = 0;

@@ -6,36 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <strings.h>
-
 namespace {
 
 using Paths = std::vector<std::string>;
-
-bool SameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
-TEST(ReplacePlan, AddsWhatTheListLacksInTheFilesOrderAndRemovesWhatTheFileDoesNotHold)
-{
-    const struct {
-        Paths listed;
-        Paths wanted;
-        Paths add;
-        Paths remove;
-    } cases[] = {
-        {{"C:\\Old", "C:\\Keep"}, {"C:\\New2", "c:\\KEEP", "C:\\New1"}, {"C:\\New2", "C:\\New1"}, {"C:\\Old"}},
-        {{"C:\\A", "C:\\B"}, {}, {}, {"C:\\A", "C:\\B"}},
-        {{}, {"C:\\A", "c:\\a", "C:\\B"}, {"C:\\A", "C:\\B"}, {}},
-        {{"C:\\B", "C:\\A"}, {"C:\\A", "C:\\B"}, {}, {}},
-    };
-    for (const auto& c : cases) {
-        const CtlReplacePlan plan = PlanReplace(c.listed, c.wanted, SameIgnoringCase);
-        EXPECT_EQ(plan.add, c.add);
-        EXPECT_EQ(plan.remove, c.remove);
-    }
-}
 
 TEST(ChangeReport, DryRunLinesCountsAndJsonTellEachPathsResult)
 {
@@ -85,6 +58,15 @@ TEST(ChangeReport, ExitCodeIsOneForARefusalElseSixForACheckThatWouldChange)
     for (const auto& c : cases)
         EXPECT_EQ(ChangeExitCode(c.counts, c.saved, c.check), c.code)
             << c.counts.added << "/" << c.counts.removed << "/" << c.counts.refused << " check " << c.check;
+}
+
+// An echoed import line shows its control characters; the rest of it, code page bytes too, as is.
+TEST(ChangeReport, EchoedTextShowsControlCharactersEscaped)
+{
+    EXPECT_EQ(EscapeControlCharacters("C:\\a\tb\x1b[2J\r\nC:\\Windows\x7f\x01"),
+              "C:\\a\\x09b\\x1B[2J\\x0D\\x0AC:\\Windows\\x7F\\x01");
+    EXPECT_EQ(EscapeControlCharacters("C:\\Donn\xe9\x80\xff"), "C:\\Donn\xe9\x80\xff");
+    EXPECT_EQ(EscapeControlCharacters(std::string_view("a\0b", 3)), "a\\x00b");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include "ctl/core/transfer_file.h"
-#include "ctl/core/variables.h"
 
 #include <gtest/gtest.h>
 
@@ -43,50 +42,6 @@ TEST(TransferFile, NamesTheFirstLineThatBelongsNowhereAndKeepsNothing)
         EXPECT_EQ(ParseTransferFile(c.content, read), c.line) << c.content;
         EXPECT_EQ(read.locked, Paths{"kept"}) << c.content;
         EXPECT_TRUE(read.trusted.empty()) << c.content;
-    }
-}
-
-}  // namespace
-
-namespace {
-
-std::optional<std::string> TestVariable(const std::string& name)
-{
-    if (name == "SystemDrive")
-        return "C:";
-    if (name == "Empty")
-        return "";
-    return std::nullopt;
-}
-
-TEST(ImportLineVariables, ExpandEachReferenceAndLeaveLonePercentSignsAlone)
-{
-    const struct {
-        const char* line;
-        const char* expanded;
-    } cases[] = {
-        {"%SystemDrive%\\Data", "C:\\Data"},
-        {"%SystemDrive%\\%Empty%x%SystemDrive%", "C:\\xC:"},
-        {"C:\\100% Data\\50% off", "C:\\100% Data\\50% off"},
-        {"C:\\a%%b", "C:\\a%%b"},
-        {"C:\\50%", "C:\\50%"},
-        {"C:\\plain", "C:\\plain"},
-    };
-    for (const auto& c : cases) {
-        std::string expanded = "stale";
-        std::string unknown;
-        EXPECT_TRUE(ExpandVariables(c.line, TestVariable, expanded, unknown)) << c.line;
-        EXPECT_EQ(expanded, c.expanded) << c.line;
-    }
-}
-
-TEST(ImportLineVariables, AnUndefinedVariableRefusesTheLineByItsName)
-{
-    for (const char* line : {"%NoSuch%\\Data", "%SystemDrive%\\%NoSuch%", "C:\\50% off\\%NoSuch%"}) {
-        std::string expanded;
-        std::string unknown;
-        EXPECT_FALSE(ExpandVariables(line, TestVariable, expanded, unknown)) << line;
-        EXPECT_EQ(UnknownVariableRefusal(unknown), "Unknown variable %NoSuch%") << line;
     }
 }
 

@@ -12,38 +12,6 @@
 
 namespace {
 
-// Plays the driver's answers: the names in order, More = 1 on all but the last; a request at
-// failAt fails.
-class CPlayedList : public IEnumerationChannel {
-public:
-    explicit CPlayedList(std::vector<std::string> names, size_t failAt = SIZE_MAX)
-        : m_names(std::move(names)), m_failAt(failAt) {}
-    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
-    {
-        const size_t at = record.Cursor;
-        if (at >= m_names.size() || at == m_failAt)
-            return false;
-        record.More = at + 1 < m_names.size() ? 1 : 0;
-        record.Cursor = static_cast<uint32_t>(at + 1);
-        record.NameLength = static_cast<uint32_t>(m_names[at].size());
-        for (size_t i = 0; i < m_names[at].size(); ++i)
-            record.Name[i] = static_cast<unsigned char>(m_names[at][i]);
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        if (static_cast<int>(count) > capacity)
-            return -1;
-        for (uint32_t i = 0; i < count; ++i)
-            out[i] = static_cast<char>(units[i]);
-        return static_cast<int>(count);
-    }
-
-private:
-    std::vector<std::string> m_names;
-    size_t m_failAt;
-};
-
 class ListModel : public ::testing::Test {
 protected:
     CListModel Loaded(const CListDescription& description, std::vector<std::string> names)
@@ -100,7 +68,7 @@ TEST_F(ListModel, AliasesOfRefusedFoldersAreRefusedWithTheWindowsText)
         for (PathSource source : {PathSource::Typed, PathSource::Imported}) {
             const ListChange change = model.PlanAdd(c.path, source);
             EXPECT_EQ(change.kind, ListChange::Refused) << c.path;
-            EXPECT_STREQ(change.refusal, c.refusal) << c.path;
+            EXPECT_EQ(change.refusal, c.refusal) << c.path;
             EXPECT_EQ(change.given, c.path);
         }
     }
@@ -109,8 +77,8 @@ TEST_F(ListModel, AliasesOfRefusedFoldersAreRefusedWithTheWindowsText)
     EXPECT_EQ(model.PlanAdd("", PathSource::Chosen).refusal, std::string(kSystemText));
     for (PathSource source : {PathSource::Chosen, PathSource::Dropped}) {
         EXPECT_EQ(model.PlanAdd("C:\\Windows\\System32\\drivers", source).kind, ListChange::Add);
-        EXPECT_STREQ(model.PlanAdd("\\\\localhost\\C$\\Windows", source).refusal, kSystemText);
-        EXPECT_STREQ(model.PlanAdd("W:\\", source).refusal, kSystemText);
+        EXPECT_EQ(model.PlanAdd("\\\\localhost\\C$\\Windows", source).refusal, kSystemText);
+        EXPECT_EQ(model.PlanAdd("W:\\", source).refusal, kSystemText);
         const ListChange share = model.PlanAdd("\\\\localhost\\D$\\Data", source);
         EXPECT_EQ(share.kind, ListChange::Add);
         EXPECT_EQ(share.path, "\\\\localhost\\D$\\Data") << "stored and sent as the shell gave it";
@@ -127,10 +95,10 @@ TEST_F(ListModel, AnInstallationFolderGivenByItsShortNameIsKnownByItsLongName)
     const CListModel locked = Loaded(g_lockedList, {});
     for (const char* path : {"C:\\Program Files\\Veltrix", "C:\\Program Files", "c:\\program files\\veltrix\\data"})
         for (PathSource source : {PathSource::Typed, PathSource::Imported, PathSource::Chosen, PathSource::Dropped}) {
-            EXPECT_STREQ(locked.PlanAdd(path, source).refusal, kOwnText) << path;
+            EXPECT_EQ(locked.PlanAdd(path, source).refusal, kOwnText) << path;
             EXPECT_EQ(JudgeLockPath(path, m_facts), PATH_OWN_FILES) << path;
         }
-    EXPECT_STREQ(Loaded(g_trustedList, {}).PlanAdd("C:\\Program Files\\Veltrix\\vtx.exe", PathSource::Chosen).refusal,
+    EXPECT_EQ(Loaded(g_trustedList, {}).PlanAdd("C:\\Program Files\\Veltrix\\vtx.exe", PathSource::Chosen).refusal,
                  "Don't need to trust Veltrix Program");
     EXPECT_TRUE(JudgeInProgramFolder("C:\\Program Files\\Veltrix\\vtx.exe", m_facts));
     EXPECT_FALSE(JudgeInProgramFolder("C:\\Program Files", m_facts));
@@ -212,14 +180,14 @@ TEST_F(ListModel, TypedAndImportedPathsAreAddedInTheirCanonicalForm)
     for (const auto& c : cases)
         for (PathSource source : {PathSource::Typed, PathSource::Imported}) {
             const ListChange change = model.PlanAdd(c.given, source);
-            EXPECT_EQ(change.kind, ListChange::Add) << c.given << " " << (change.refusal ? change.refusal : "");
+            EXPECT_EQ(change.kind, ListChange::Add) << c.given << " " << change.refusal;
             EXPECT_EQ(change.path, c.added) << c.given;
         }
     // An import line says where it is itself: a drive or a share, not the folder it was read in.
     for (const char* line : {"Data", "\\Data", "D:Data", ".\\Data"})
-        EXPECT_STREQ(model.PlanAdd(line, PathSource::Imported).refusal, kRefuseNotAbsolute) << line;
-    EXPECT_STREQ(model.PlanAdd("D:\\" + std::string(257, 'x'), PathSource::Typed).refusal, kRefuseLength);
-    EXPECT_STREQ(model.PlanAdd("D:\\tab\there", PathSource::Typed).refusal, kRefuseControlCharacter);
+        EXPECT_EQ(model.PlanAdd(line, PathSource::Imported).refusal, kRefuseNotAbsolute) << line;
+    EXPECT_EQ(model.PlanAdd("D:\\" + std::string(257, 'x'), PathSource::Typed).refusal, kRefuseLength);
+    EXPECT_EQ(model.PlanAdd("D:\\tab\there", PathSource::Typed).refusal, kRefuseControlCharacter);
 }
 
 // A shortcut means one thing everywhere: on the trusted list, the program it starts.
@@ -247,7 +215,7 @@ TEST_F(ListModel, TrustedListTakesShortcutsToProgramsOnly)
     for (const auto& c : cases) {
         const ListChange change = trusted.PlanAdd(c.given, c.source);
         EXPECT_EQ(change.kind, c.kind) << c.given;
-        EXPECT_EQ(change.kind == ListChange::Refused ? std::string(change.refusal) : change.path, c.result) << c.given;
+        EXPECT_EQ(change.kind == ListChange::Refused ? change.refusal : change.path, c.result) << c.given;
     }
     // The locked list locks a shortcut as the file it is.
     EXPECT_EQ(Loaded(g_lockedList, {}).PlanAdd("D:\\Desk\\Notes.lnk", PathSource::Dropped).path, "D:\\Desk\\Notes.lnk");
@@ -286,6 +254,51 @@ TEST_F(ListModel, RemovalFindsTheListsSpellingTheCanonicalFormAndAShortcutsProgr
     EXPECT_EQ(untrust.path, "D:\\Tools\\tool.exe");
 }
 
+// What import --replace removes: every entry that no kept path names in any letter case, in the
+// list's order; an entry both hold keeps its place.
+TEST_F(ListModel, RemovalsExceptTheKeptPathsTakeWhatNoneOfThemNames)
+{
+    const struct {
+        std::vector<std::string> listed;
+        std::vector<std::string> kept;
+        std::vector<std::string> removed;
+    } cases[] = {
+        {{"C:\\Old", "C:\\Keep"}, {"C:\\New2", "c:\\KEEP", "C:\\New1"}, {"C:\\Old"}},
+        {{"C:\\A", "C:\\B"}, {}, {"C:\\A", "C:\\B"}},
+        {{}, {"C:\\A", "c:\\a"}, {}},
+        {{"C:\\B", "C:\\A", "c:\\b"}, {"C:\\A", "C:\\B"}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> removed;
+        for (const ListChange& change : Loaded(g_trustedList, c.listed).PlanRemovesExcept(c.kept)) {
+            EXPECT_EQ(change.kind, ListChange::Remove);
+            removed.push_back(change.path);
+        }
+        EXPECT_EQ(removed, c.removed);
+    }
+}
+
+// A path is compared only with the entries and earlier paths of its key: a plan of n paths
+// against n entries makes about n comparisons, not n squared.
+TEST_F(ListModel, PlansCompareAPathOnlyWithTheEntriesOfItsKey)
+{
+    std::vector<std::string> entries;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 1000; ++i) {
+        entries.push_back("D:\\Listed\\" + std::to_string(i));
+        paths.push_back(i % 2 ? "d:\\listed\\" + std::to_string(i) : "D:\\New\\" + std::to_string(i % 10));
+    }
+    const CListModel model = Loaded(g_lockedList, entries);
+    m_facts.m_compares = 0;
+    const std::vector<ListChange> adds = model.PlanAdds(paths, PathSource::Typed);
+    EXPECT_EQ(std::count_if(adds.begin(), adds.end(), [](const ListChange& c) { return c.kind == ListChange::Add; }), 5);
+    EXPECT_EQ(adds[3].path, "D:\\Listed\\3") << "the list's own spelling";
+    const std::vector<ListChange> removes = model.PlanRemoves(paths, PathSource::Typed);
+    EXPECT_EQ(std::count_if(removes.begin(), removes.end(), [](const ListChange& c) { return c.kind == ListChange::Remove; }), 500);
+    EXPECT_EQ(model.PlanRemovesExcept(paths).size(), 500u);
+    EXPECT_LE(m_facts.m_compares, 4000);
+}
+
 TEST_F(ListModel, LoadKeepsTheDriversOrderAndTellsAListNotReadWhole)
 {
     const std::vector<std::string> driver{"D:\\A", "d:\\a", "D:\\B"};
@@ -295,7 +308,7 @@ TEST_F(ListModel, LoadKeepsTheDriversOrderAndTellsAListNotReadWhole)
     EXPECT_TRUE(locked.Load(&lockedDriver, [&](const std::string& path) { heard.push_back(path); }));
     EXPECT_EQ(locked.Entries(), (std::vector<std::string>{"D:\\A", "D:\\B"})) << "a repeat is left out";
     EXPECT_EQ(heard, locked.Entries());
-    EXPECT_EQ(m_facts.m_finds, 1) << "only the path whose key came before is looked up";
+    EXPECT_EQ(m_facts.m_compares, 1) << "a path is compared only with the entries of its key";
     m_facts.m_bOneKey = true;
     CPlayedList sameKeys(driver);
     EXPECT_TRUE(locked.Load(&sameKeys));

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -94,15 +95,19 @@ protected:
 TEST_F(ListActions, ListPrintsTheDriversListInItsOrderAndTellsOneNotReadWhole)
 {
     using nlohmann::json;
-    m_driver.m_locked = {"C:\\VtxCtl\\Zeta", "C:\\VtxCtl\\Caf\xe9"};
+    m_driver.m_locked = {"C:\\VtxCtl\\Zeta", "C:\\VtxCtl\\Donn\xe9" "es"};
     m_driver.m_trusted = {"C:\\VtxCtl\\Tool.exe"};
     const ActionRun locked = Ctl({"list", "locked"});
     EXPECT_EQ(locked.code, kCtlDone) << locked.err;
-    EXPECT_EQ(locked.out, "C:\\VtxCtl\\Zeta\nC:\\VtxCtl\\Caf\xe9\n");
+    EXPECT_EQ(locked.out, "C:\\VtxCtl\\Zeta\nC:\\VtxCtl\\Donn\xe9" "es\n");
     EXPECT_EQ(Ctl({"list", "trusted"}).out, "C:\\VtxCtl\\Tool.exe\n");
-    // JSON is UTF-8, whatever the code page of the paths.
-    EXPECT_EQ(json::parse(Ctl({"list", "locked", "--json"}).out),
-              (json{{"list", "locked"}, {"complete", true}, {"entries", {"C:\\VtxCtl\\Zeta", "C:\\VtxCtl\\Caf\u00e9"}}}));
+    // JSON in ASCII, whatever the code page of the paths: Windows PowerShell reads a program's
+    // output in the console's code page.
+    const std::string text = Ctl({"list", "locked", "--json"}).out;
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return c > 0; })) << text;
+    EXPECT_NE(text.find("C:\\\\VtxCtl\\\\Donn\\u00e9es"), std::string::npos) << text;
+    EXPECT_EQ(json::parse(text), (json{{"list", "locked"}, {"complete", true},
+                                       {"entries", {"C:\\VtxCtl\\Zeta", "C:\\VtxCtl\\Donn\u00e9es"}}}));
 
     m_driver.m_nAnswers = 1;
     const ActionRun cut = Ctl({"list", "locked"});
@@ -110,6 +115,13 @@ TEST_F(ListActions, ListPrintsTheDriversListInItsOrderAndTellsOneNotReadWhole)
     EXPECT_EQ(cut.out, "C:\\VtxCtl\\Zeta\n");
     EXPECT_EQ(cut.err, "Can't read locked list from Veltrix driver!\n");
     EXPECT_EQ(json::parse(Ctl({"list", "locked", "--json"}).out)["complete"], false);
+
+    // Gone since vtxctl found it: the list is unknown, not empty.
+    m_driver.m_bNoDevice = true;
+    const ActionRun gone = Ctl({"list", "locked", "--json"});
+    EXPECT_EQ(gone.code, kCtlNoDriver);
+    EXPECT_EQ(gone.out, "");
+    EXPECT_EQ(gone.err, "The driver cannot be reached.\n");
 }
 
 // Each path is sent once, in the driver's spelling for a removal; a request the driver does not
@@ -214,6 +226,15 @@ TEST_F(ListActions, TrustAndUntrustTakeAShortcutAsItsProgramAndRefuseOneToADocum
     EXPECT_EQ(ListFiles(), "|");
 }
 
+// A refused path as vtxctl echoes it: its control characters shown, not obeyed.
+std::string Shown(const std::string& path)
+{
+    std::string shown;
+    for (const char c : path)
+        shown += c == '\t' ? "\\x09" : c == '\x1b' ? "\\x1B" : c == '\r' ? "\\x0D" : std::string(1, c);
+    return shown;
+}
+
 // Each refused path is told with the window's text; nothing is sent, no file written. Every
 // other spelling of a refused folder is that folder, typed or imported.
 TEST_F(ListActions, RefusesWhatTheWindowRefusesInAnySpellingAndWhatCannotBeSent)
@@ -247,6 +268,7 @@ TEST_F(ListActions, RefusesWhatTheWindowRefusesInAnySpellingAndWhatCannotBeSent)
         {"lock", upperInstall + "\\DATA\\", own},
         {"trust", upperInstall + "\\VTX.EXE", "Don't need to trust Veltrix Program"},
         {"lock", "C:\\VtxCtl\\tab\there", "A control character in the path"},
+        {"lock", "C:\\VtxCtl\\\x1b[2J\x1b[1;1Hcls\rC:\\", "A control character in the path"},
         {"lock", "C:\\" + std::string(270, 'x'), "Path too long or empty"},
         {"lock", "C:\\VtxCtl\\what?", "A character outside the ANSI code page, or one no file name holds"},
         {"lock", "\\\\.\\PhysicalDrive0", "A device path; give the file or folder itself"},
@@ -258,10 +280,10 @@ TEST_F(ListActions, RefusesWhatTheWindowRefusesInAnySpellingAndWhatCannotBeSent)
         // A typed path is told as vtxctl made it full; an import line as it stands.
         const ActionRun typed = Ctl({c.command, c.path});
         EXPECT_EQ(typed.code, kCtlFailed) << c.path;
-        EXPECT_EQ(typed.err, c.refusal + ": " + MachinePathFacts().FullPath(c.path) + "\n") << c.path;
+        EXPECT_EQ(typed.err, c.refusal + ": " + Shown(MachinePathFacts().FullPath(c.path)) + "\n") << c.path;
         const ActionRun imported = Ctl({"import", file});
         EXPECT_EQ(imported.code, kCtlFailed) << c.path;
-        EXPECT_EQ(imported.err, c.refusal + ": " + c.path + "\n") << c.path;
+        EXPECT_EQ(imported.err, c.refusal + ": " + Shown(c.path) + "\n") << c.path;
     }
     EXPECT_TRUE(m_driver.m_requests.empty());
     EXPECT_EQ(ListFiles(), "|");
@@ -426,6 +448,35 @@ TEST_F(ListActions, ImportExpandsEnvironmentVariablesAndRefusesAnUndefinedOne)
     EXPECT_EQ(run.err, "Unknown variable %VtxCtlNoSuch%: %VtxCtlNoSuch%\\Data\n");
     EXPECT_EQ(m_driver.m_locked, Paths{std::string(drive) + "\\VtxCtl\\Data"});
     EXPECT_EQ(m_driver.m_trusted, Paths{std::string(drive) + "\\VtxCtl\\T.exe"});
+}
+
+// An import cannot make vtxctl read without end or expand without bound: a file over the cap is
+// not read at all, a line that a variable makes longer than a path is refused on its own.
+TEST_F(ListActions, ImportRefusesAFileOverTheCapAndALineThatItsVariablesMakeTooLong)
+{
+    m_driver.m_locked = {"C:\\VtxCtl\\Kept"};
+    std::string big = "[locked]\r\nC:\\VtxCtl\\New\r\n";
+    big.resize((64 << 20) + 1, '\n');
+    ASSERT_TRUE(WriteWholeFile(Scratch("big.txt"), big));
+    const ActionRun over = Ctl({"import", "big.txt"});
+    EXPECT_EQ(over.code, kCtlFailed);
+    EXPECT_EQ(over.err, Scratch("big.txt") + " is larger than 64 MB, more than both lists can hold; nothing imported.\n");
+    EXPECT_TRUE(m_driver.m_requests.empty());
+    big.pop_back();
+    ASSERT_TRUE(WriteWholeFile(Scratch("big.txt"), big));
+    EXPECT_EQ(Ctl({"import", "big.txt"}).code, kCtlDone) << "at the cap it is read";
+    EXPECT_EQ(m_driver.m_locked, (Paths{"C:\\VtxCtl\\Kept", "C:\\VtxCtl\\New"}));
+
+    ASSERT_TRUE(::SetEnvironmentVariableA("VtxCtlLong", std::string(200, 'x').c_str()));
+    ASSERT_TRUE(WriteWholeFile(Scratch("in.txt"), "[locked]\r\nC:\\VtxCtl\\%VtxCtlLong%\\%VtxCtlLong%\r\n"
+                                                 "C:\\VtxCtl\\%VtxCtlLong%\r\n"));
+    const ActionRun run = Ctl({"import", "in.txt"});
+    ::SetEnvironmentVariableA("VtxCtlLong", nullptr);
+    EXPECT_EQ(run.code, kCtlFailed);
+    EXPECT_EQ(run.err, "Path too long or empty: C:\\VtxCtl\\%VtxCtlLong%\\%VtxCtlLong%\n");
+    const std::string taken = "C:\\VtxCtl\\" + std::string(200, 'x');
+    EXPECT_EQ(run.out, "Added to the locked list: " + taken + "\n1 added, 0 removed, 1 refused\n");
+    EXPECT_EQ(m_driver.m_locked, (Paths{"C:\\VtxCtl\\Kept", "C:\\VtxCtl\\New", taken}));
 }
 
 // The list files hold what the driver enforces: readable to SYSTEM and Administrators only,

@@ -440,7 +440,7 @@ TEST(ListChanger, SendsNotifiesRecordsAndKeepsModelAndViewInStepUnderEitherRule)
         const std::vector<ListChange> plan = {{ListChange::Add, added, added},
                                               {ListChange::Add, refused, refused},
                                               {ListChange::Remove, b, b},
-                                              {ListChange::Remove, c, c, nullptr, 2},
+                                              {ListChange::Remove, c, c, {}, 2},
                                               {ListChange::Listed, a, a}};
         ViewRecorder view;
         ShellNotifications notifications(install.Root());
