@@ -94,6 +94,7 @@ Var PlacedFiles      ; 1: program files written (the old ones, if any, are in $P
 Var PlacedDriver     ; 1: the driver file written
 Var CreatedService   ; 1: the service created by this run
 Var CreatedDataDir   ; 1: data\ created by this run
+Var CreatedEventSource ; 1: the event source's key created by this run
 
 ; ---------------------------------------------------------------------------------------------
 ; Shared by the setup and the uninstaller.
@@ -252,6 +253,7 @@ FunctionEnd
 
 Function Undo
   DetailPrint "Undoing the changes of this setup"
+  Call UndoEventSource
   ${If} $Upgrade == 1
     ; Back to the installation as it was: its files, its driver, its service state.
     ${If} $PlacedFiles == 1
@@ -287,6 +289,25 @@ Function Undo
     RMDir "$INSTDIR\data"
   ${EndIf}
   RMDir "$INSTDIR"
+FunctionEnd
+
+; Veltrix as a source of the Application log: Event Viewer reads the events' texts from the
+; message table in vtx.exe. Information, warning and error events (7). The key is this run's own
+; only when it was not there before: an upgrade's undo keeps the one it found.
+Function RegisterEventSource
+  ClearErrors
+  EnumRegValue $0 HKLM "${EVENTLOG_KEY}" 0
+  ${If} ${Errors}
+    StrCpy $CreatedEventSource 1
+  ${EndIf}
+  WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\vtx.exe"
+  WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
+FunctionEnd
+
+Function UndoEventSource
+  ${If} $CreatedEventSource == 1
+    DeleteRegKey HKLM "${EVENTLOG_KEY}"
+  ${EndIf}
 FunctionEnd
 
 Function WineAdaptation
@@ -542,10 +563,7 @@ Section "Veltrix"
     !insertmacro Fail "The installation folder could not be recorded for the service."
   ${EndIf}
 
-  ; Veltrix as a source of the Application log: Event Viewer reads the events' texts from the
-  ; message table in vtx.exe. Information, warning and error events (7).
-  WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\vtx.exe"
-  WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
+  Call RegisterEventSource
 
   DetailPrint "Starting the Veltrix service"
   !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxStart $0

@@ -336,6 +336,14 @@ TEST_F(Setup, FailureHalfWayIsUndoneAndReported)
     EXPECT_FALSE(Exists(DriverFile()));
     EXPECT_FALSE(Exists(ShortcutFile()));
     EXPECT_FALSE(MachineKeyExists(kUninstallKey));
+
+    // A folder where the uninstaller goes: the service runs and the event source is there by
+    // then, and both go again.
+    ASSERT_TRUE(::CreateDirectoryA(kDefaultDir, nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((std::string(kDefaultDir) + "\\unins000.exe").c_str(), nullptr));
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_FALSE(ServiceExists());
+    EXPECT_FALSE(MachineKeyExists(kEventSourceKey));
 }
 
 TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
@@ -390,6 +398,15 @@ TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
     EXPECT_TRUE(ReadWholeFile(program) == olderProgram) << "vtx.exe is not the installed one";
     EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(ReadData(kDefaultDir), data);
+    // Failed at the uninstaller, after the event source was written: the one it found stays.
+    {
+        CHandle inUse(::CreateFileA((std::string(kDefaultDir) + "\\unins000.exe").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(inUse);
+        EXPECT_EQ(RunSetup(), kExitFailed);
+    }
+    EXPECT_EQ(MachineText(kEventSourceKey, "EventMessageFile"), std::string(kDefaultDir) + "\\vtx.exe");
+    EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
 
     ASSERT_EQ(RunSetup(), 0u);
     ExpectInstalled(kDefaultDir);
