@@ -438,8 +438,9 @@ FunctionEnd
 ; The check box, below the folder, shows the switch as /AUDIT= or the installation has it.
 Function AuditBoxShow
   FindWindow $0 "#32770" "" $HWNDPARENT
-  ; Its place in dialog units of the page: the page's full width, under the space texts.
-  System::Call '*(i 0, i 128, i 300, i 10) p .r2'
+  ; Its place in dialog units of the page (left, top, right, bottom): the page's full width, in
+  ; the free band between the page's text and the destination folder's box.
+  System::Call '*(i 0, i 50, i 300, i 60) p .r2'
   System::Call 'user32::MapDialogRect(p r0, p r2)'
   System::Call '*$2(i .r3, i .r4, i .r5, i .r6)'
   System::Free $2
