@@ -7,6 +7,7 @@
 // Native, the machine played: what is measured is the plan, not Windows.
 #include "ctl/core/import_plan.h"
 #include "lists/core/list_model.h"
+#include "tests/unit/lists/played_path_facts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,23 +23,6 @@ using Clock = std::chrono::steady_clock;
 double MillisecondsOf(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-bool NoLeadBytes(unsigned char)
-{
-    return false;
-}
-
-unsigned char UpperAscii(unsigned char byte)
-{
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 0x20) : byte;
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // A machine whose paths are all full and long already; entries compare without regard to case.
