@@ -46,33 +46,6 @@ private:
     AnsiCodePage m_codePage{&NoLeadBytes, &UpperAscii};
 };
 
-// The driver's answers, one entry each.
-class CBenchList : public IEnumerationChannel {
-public:
-    explicit CBenchList(const std::vector<std::string>& names) : m_names(names) {}
-    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
-    {
-        const size_t at = record.Cursor;
-        if (at >= m_names.size())
-            return false;
-        record.More = at + 1 < m_names.size() ? 1 : 0;
-        record.Cursor = static_cast<uint32_t>(at + 1);
-        record.NameLength = static_cast<uint32_t>(m_names[at].size());
-        for (size_t i = 0; i < m_names[at].size(); ++i)
-            record.Name[i] = static_cast<unsigned char>(m_names[at][i]);
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int) override
-    {
-        for (uint32_t i = 0; i < count; ++i)
-            out[i] = static_cast<char>(units[i]);
-        return static_cast<int>(count);
-    }
-
-private:
-    const std::vector<std::string>& m_names;
-};
-
 std::string Entry(size_t i)
 {
     char name[64];
@@ -96,7 +69,7 @@ Result Measure(size_t n)
     }
     CBenchFacts facts;
     CListModel model(g_lockedList, facts);
-    CBenchList driver(entries);
+    CPlayedList driver(entries);
     model.Load(&driver);
 
     Result result{n, 1e300, 1e300};
