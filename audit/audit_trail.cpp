@@ -1,5 +1,6 @@
 #include "audit/audit_trail.h"
 
+#include "driver/core/names.h"
 #include "framework/handle.h"
 
 #include <memory>
@@ -54,11 +55,11 @@ private:
     std::string m_strAccount = "(unknown)";
 };
 
-// The Application log under the source "Veltrix", registered once for the process.
+// The Application log under the audit trail's source, registered once for the process.
 // ReportEvent hands the record to the event log service and returns; no reader is waited for.
 class CApplicationLog : public IAuditSink {
 public:
-    CApplicationLog() : m_source(::RegisterEventSourceA(nullptr, "Veltrix")) {}
+    CApplicationLog() : m_source(::RegisterEventSourceA(nullptr, VTX_EVENT_SOURCE)) {}
     void Write(const CAuditEvent& event) override
     {
         if (!m_source)

@@ -1,7 +1,8 @@
 # Each subsystem folder is its own library: a portable one for its core/ (no <windows.h>; built
 # and unit-tested natively too) and, in the Windows builds, one for its Win32 code. The libraries
 # link one way only (ARCHITECTURE.md draws it):
-#   app, ctl -> lists, password, driver, audit;  lists -> driver;  each -> its own core;
+#   app, ctl -> lists, password, driver, audit;  lists -> driver;  audit -> driver core's names;
+#   each -> its own core;
 #   framework below all.
 # Everything includes from the one source root, so the build also reads every source's includes
 # and fails when a library includes a folder it does not build on, judged by the include's whole

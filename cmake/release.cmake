@@ -14,16 +14,22 @@ set(VTX_RELEASE_ZIP ${CMAKE_BINARY_DIR}/Veltrix-${PROJECT_VERSION}-win${VTX_WIN_
 set(VTX_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 # Where help/ compiles it, beside vtx.exe.
 set(VTX_HELP_FILE ${CMAKE_BINARY_DIR}/app/VeltrixHelp.chm)
-# What the package holds, as it holds it.
-set(VTX_RELEASE_FILES ${VTX_RELEASE_DIR}/vtx.exe ${VTX_RELEASE_DIR}/vtxlib32.dll ${VTX_RELEASE_DIR}/vtxctl.exe
-                      ${VTX_RELEASE_DIR}/VeltrixHelp.chm)
+# The files of an installation, the one list of them: the package, the setup (which installs,
+# keeps aside on upgrade and removes these) and the tests of both take it from here. The
+# binaries are the targets of their base names.
+set(VTX_RELEASE_BINARIES vtx.exe vtxlib32.dll vtxctl.exe)
+set(VTX_RELEASE_FILE_NAMES ${VTX_RELEASE_BINARIES} VeltrixHelp.chm)
+list(TRANSFORM VTX_RELEASE_FILE_NAMES PREPEND ${VTX_RELEASE_DIR}/ OUTPUT_VARIABLE VTX_RELEASE_FILES)
+set(strip)
+foreach(binary IN LISTS VTX_RELEASE_BINARIES)
+  get_filename_component(target ${binary} NAME_WE)
+  list(APPEND strip COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/${binary} $<TARGET_FILE:${target}>)
+endforeach()
 add_custom_command(
   OUTPUT ${VTX_RELEASE_ZIP} ${VTX_RELEASE_FILES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VTX_RELEASE_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy ${VTX_HELP_FILE} ${VTX_RELEASE_DIR}/VeltrixHelp.chm
-  COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/vtx.exe $<TARGET_FILE:vtx>
-  COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/vtxlib32.dll $<TARGET_FILE:vtxlib32>
-  COMMAND ${CMAKE_STRIP} --strip-all -o ${VTX_RELEASE_DIR}/vtxctl.exe $<TARGET_FILE:vtxctl>
+  ${strip}
   # Made afresh: zip would otherwise keep entries that are no longer in the list.
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VTX_RELEASE_ZIP}
   # Flat (-j), without Unix extra fields (-X).

@@ -3,6 +3,7 @@
 #include "audit/audit_trail.h"
 #include "ctl/core/command_line.h"
 #include "ctl/core/json_output.h"
+#include "driver/core/names.h"
 #include "driver/install_dir_key.h"
 
 #include <cstdio>
@@ -14,7 +15,8 @@ int SwitchAuditTrail(bool on, bool json)
     const bool changed = key.AuditTrailOn() != on;
     if (changed) {
         if (!key.SetAuditTrail(on)) {
-            std::fputs("Can't set the audit trail's switch (vtxaudit of the service veltrix).\n", stderr);
+            std::fputs("Can't set the audit trail's switch (" VTX_AUDIT_SWITCH_VALUE " of the service "
+                       VTX_SERVICE_NAME ").\n", stderr);
             return kCtlFailed;
         }
         // The trail of this process is on until here when turned off, and from here when on.

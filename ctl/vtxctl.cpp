@@ -7,6 +7,7 @@
 #include "ctl/list_actions.h"
 #include "driver/change_mark.h"
 #include "driver/core/instance_guard.h"
+#include "driver/core/names.h"
 #include "driver/device_channel.h"
 #include "driver/install_dir_key.h"
 #include "driver/instance_guard.h"
@@ -241,7 +242,8 @@ int Run(const CtlCommand& command)
         SetAuditTrailOn(key.AuditTrailOn());
     }
     if (installDir.empty() || !::SetCurrentDirectoryA(installDir.c_str())) {
-        std::fputs("Can't find the installation folder (vtxapp of the service veltrix).\n", stderr);
+        std::fputs("Can't find the installation folder (" VTX_INSTALL_DIR_VALUE " of the service "
+                   VTX_SERVICE_NAME ").\n", stderr);
         return kCtlFailed;
     }
     if (command.action == CtlAction::Status)

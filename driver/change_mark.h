@@ -1,5 +1,5 @@
-// A change of the driver's lists in progress, recorded under the service's key (value
-// vtxchange). The key is one that only administrators and the system may write, wherever Veltrix
+// A change of the driver's lists in progress, recorded under the service's key (its value
+// VTX_CHANGE_MARK_VALUE). The key is one that only administrators and the system may write, wherever Veltrix
 // is installed, and it goes with the service at uninstall. vtxctl sets the mark before its first
 // request and clears it once both list files hold the driver's lists; a mark found at its start
 // is a run cut short (killed, a crash, a power cut), whose change the driver holds and the files

@@ -1,7 +1,7 @@
 #include "driver/install_dir_key.h"
 
 #include "driver/core/install_dir.h"
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 
 CServiceKey::CServiceKey(REGSAM access)
 {
@@ -12,8 +12,8 @@ std::optional<std::string> CServiceKey::InstallDir() const
 {
     char data[kInstallDirValueBytes] = {};
     DWORD size = sizeof data;
-    if (!m_key || ::RegQueryValueExA(m_key.Get(), "vtxapp", nullptr, nullptr, reinterpret_cast<BYTE*>(data),
-                                     &size) != ERROR_SUCCESS)
+    if (!m_key || ::RegQueryValueExA(m_key.Get(), VTX_INSTALL_DIR_VALUE, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
         return std::nullopt;
     return InstallDirFromValue(data, size);
 }
@@ -24,7 +24,7 @@ bool CServiceKey::AuditTrailOn() const
     DWORD value = 0;
     DWORD size = sizeof value;
     return m_key &&
-           ::RegQueryValueExA(m_key.Get(), kAuditSwitchValue, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+           ::RegQueryValueExA(m_key.Get(), VTX_AUDIT_SWITCH_VALUE, nullptr, &type, reinterpret_cast<BYTE*>(&value),
                               &size) == ERROR_SUCCESS &&
            type == REG_DWORD && value == 1;
 }
@@ -32,6 +32,6 @@ bool CServiceKey::AuditTrailOn() const
 bool CServiceKey::SetAuditTrail(bool on) const
 {
     const DWORD value = on ? 1 : 0;
-    return m_key && ::RegSetValueExA(m_key.Get(), kAuditSwitchValue, 0, REG_DWORD,
+    return m_key && ::RegSetValueExA(m_key.Get(), VTX_AUDIT_SWITCH_VALUE, 0, REG_DWORD,
                                      reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
 }

@@ -1,14 +1,12 @@
-// The service's registry key: the installation folder that the installer recorded (value vtxapp)
-// and the audit trail's switch (value vtxaudit), which only administrators may write.
+// The service's registry key: the installation folder that the installer recorded and the audit
+// trail's switch (a DWORD, 1 on; missing or 0, off), which only administrators may write. Their
+// names are driver/core/names.h's.
 #pragma once
 
 #include "framework/handle.h"
 
 #include <optional>
 #include <string>
-
-// The audit trail's switch: a DWORD, 1 on; missing or 0, off.
-constexpr char kAuditSwitchValue[] = "vtxaudit";
 
 class CServiceKey {
 public:

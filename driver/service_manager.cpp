@@ -1,6 +1,6 @@
 #include "driver/service_manager.h"
 
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 
 bool CServiceManager::OpenManager()
 {

@@ -2,8 +2,11 @@
 ; installer/CMakeLists.txt runs makensis with these defines:
 ;   VERSION   the version, as project(VERSION) gives it
 ;   BITS      32 or 64
-;   FILES     folder with vtx.exe, vtxctl.exe, vtxlib32.dll, VeltrixHelp.chm (as released)
-;   DRIVER    the driver file, installed as system32\drivers\veltrix.sys
+;   FILES     folder with the files of an installation, as released
+;   RELEASE_FILES  an include whose macro ForEachReleaseFile names each of those files
+;   DRIVER    the driver file, installed as system32\drivers\<service name>.sys
+;   VTX_...   the system's names, as driver/core/names.h gives them: the service, its key and
+;             the values under it, the guard objects that IsRunning looks for, the event source
 ;   OUTFILE   the setup to write
 ;   OTHERSETUP  the 64-bit setup's file name, named by the 32-bit one on 64-bit Windows
 ;   ICON      the program's icon
@@ -13,8 +16,9 @@
 ; it, and a new installation starts with it off.
 ;
 ; The setup works with administrative rights: driver file, program files, data\ with an access
-; list of its own, the service through vtxlib32's exports, vtxapp, the uninstaller, a Start-menu
-; shortcut and the Apps and Features entry. A step that fails undoes what the run did before it.
+; list of its own, the service through vtxlib32's exports, the installation folder in the
+; service's key, the uninstaller, a Start-menu shortcut and the Apps and Features entry. A step
+; that fails undoes what the run did before it.
 ; Silent (/S): exit code 0 on success; 2 when Veltrix is running; 3 when something failed.
 
 Unicode true
@@ -36,11 +40,11 @@ ManifestSupportedOS all
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include x64.nsh
+!include "${RELEASE_FILES}"
 
-!define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\veltrix"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"
-!define EVENTLOG_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Veltrix"
-!define DRIVER_FILE "$SYSDIR\drivers\veltrix.sys"
+!define DRIVER_NAME "${VTX_SERVICE_NAME}.sys"
+!define DRIVER_FILE "$SYSDIR\drivers\${DRIVER_NAME}"
 !define EXIT_RUNNING 2
 !define EXIT_FAILED 3
 
@@ -99,6 +103,17 @@ Var CreatedEventSource ; 1: the event source's key created by this run
 ; ---------------------------------------------------------------------------------------------
 ; Shared by the setup and the uninstaller.
 
+; What is done with each file of an installation (ForEachReleaseFile).
+!macro PlaceReleaseFile NAME
+  File "${FILES}\${NAME}"
+!macroend
+!macro KeepReleaseFileAside NAME
+  CopyFiles /SILENT "$INSTDIR\${NAME}" "$PLUGINSDIR\old"
+!macroend
+!macro DeleteReleaseFile NAME
+  Delete "$INSTDIR\${NAME}"
+!macroend
+
 ; Calls one export of vtxlib32.dll (no arguments, int result): ServiceCall <dll> <export> <$var>.
 ; Loaded and freed around the call, so that the file is never held afterwards.
 !macro ServiceCall DLL EXPORT RESULT
@@ -119,10 +134,10 @@ Var CreatedEventSource ; 1: the event source's key created by this run
 !macroend
 
 ; Sets $0 to 1 while vtx.exe or vtxctl.exe runs, as the programs see each other: the session's
-; mutex "Veltrix"; "Veltrix\Instance" in the private namespace "Veltrix" whose boundary is the
-; Administrators group, which no standard account can create; and "Global\Veltrix", where the
-; system has no private namespaces (Wine), when an administrator or the system owns it. Such an
-; object of any other owner, or one that keeps administrators out, is a squatter's: passed by.
+; mutex; the mutex in the private namespace whose boundary is the Administrators group, which no
+; standard account can create; and the global mutex, where the system has no private namespaces
+; (Wine), when an administrator or the system owns it. Such an object of any other owner, or one
+; that keeps administrators out, is a squatter's: passed by.
 !macro IsRunning UN
 Function ${UN}IsRunning
   Push $1
@@ -131,7 +146,7 @@ Function ${UN}IsRunning
   Push $4
   StrCpy $0 0
   ; SYNCHRONIZE (0x00100000) is all it takes to open a mutex.
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Veltrix") p .r1'
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${VTX_INSTANCE_MUTEX}") p .r1'
   ${If} $1 P<> 0
     System::Call 'kernel32::CloseHandle(p r1)'
     StrCpy $0 1
@@ -142,7 +157,7 @@ Function ${UN}IsRunning
   System::Call 'kernel32::GetModuleHandleW(w "kernel32.dll") p .r1'
   System::Call 'kernel32::GetProcAddress(p r1, m "CreateBoundaryDescriptorW") p .r2'
   ${If} $2 P<> 0
-    System::Call 'kernel32::CreateBoundaryDescriptorW(w "Veltrix", i 0) p .r2'
+    System::Call 'kernel32::CreateBoundaryDescriptorW(w "${VTX_GUARD_NAMESPACE}", i 0) p .r2'
   ${EndIf}
   ${If} $2 P<> 0
     ; WinBuiltinAdministratorsSid (26), in SECURITY_MAX_SID_SIZE (68) bytes.
@@ -155,9 +170,9 @@ Function ${UN}IsRunning
     ${EndIf}
     ${If} $1 <> 0
       ; None open: nothing runs (a running one holds it open).
-      System::Call 'kernel32::OpenPrivateNamespaceW(p r2, w "Veltrix") p .r1'
+      System::Call 'kernel32::OpenPrivateNamespaceW(p r2, w "${VTX_GUARD_NAMESPACE}") p .r1'
       ${If} $1 P<> 0
-        System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Veltrix\Instance") p .r4'
+        System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${VTX_GUARD_NAMESPACE_MUTEX}") p .r4'
         ${If} $4 P<> 0
           System::Call 'kernel32::CloseHandle(p r4)'
           StrCpy $0 1
@@ -172,7 +187,7 @@ Function ${UN}IsRunning
   ; SYNCHRONIZE and READ_CONTROL (0x00120000): the owner, through GetSecurityInfo with
   ; SE_KERNEL_OBJECT (6) and OWNER_SECURITY_INFORMATION (1). No owner reported (Wine 8), or none
   ; readable, leaves nothing to judge: the object counts.
-  System::Call 'kernel32::OpenMutexW(i 0x00120000, i 0, w "Global\Veltrix") p .r1'
+  System::Call 'kernel32::OpenMutexW(i 0x00120000, i 0, w "${VTX_GLOBAL_INSTANCE_MUTEX}") p .r1'
   ${If} $1 P<> 0
     StrCpy $2 0
     StrCpy $3 0
@@ -227,7 +242,7 @@ Function .onInit
   ; An installation that is there: the setup upgrades it in place. The service names one folder
   ; only, so a folder given with /D= that is another one is refused rather than leaving the
   ; first installation and its data\ behind.
-  ReadRegStr $0 HKLM "${SERVICE_KEY}" "vtxapp"
+  ReadRegStr $0 HKLM "${VTX_SERVICE_KEY}" "${VTX_INSTALL_DIR_VALUE}"
   ${If} $0 != ""
   ${AndIf} ${FileExists} "$0\vtx.exe"
   ${AndIf} $INSTDIR != $0
@@ -264,8 +279,8 @@ Function Undo
       CopyFiles /SILENT "$PLUGINSDIR\old\*.*" "$INSTDIR"
     ${EndIf}
     ${If} $PlacedDriver == 1
-    ${AndIf} ${FileExists} "$PLUGINSDIR\old-driver\veltrix.sys"
-      CopyFiles /SILENT "$PLUGINSDIR\old-driver\veltrix.sys" "$SYSDIR\drivers"
+    ${AndIf} ${FileExists} "$PLUGINSDIR\old-driver\${DRIVER_NAME}"
+      CopyFiles /SILENT "$PLUGINSDIR\old-driver\${DRIVER_NAME}" "$SYSDIR\drivers"
     ${EndIf}
     ${If} $WasRunning == 1
       !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStart $0
@@ -280,10 +295,7 @@ Function Undo
     Delete "${DRIVER_FILE}"
   ${EndIf}
   ${If} $PlacedFiles == 1
-    Delete "$INSTDIR\vtx.exe"
-    Delete "$INSTDIR\vtxctl.exe"
-    Delete "$INSTDIR\vtxlib32.dll"
-    Delete "$INSTDIR\VeltrixHelp.chm"
+    !insertmacro ForEachReleaseFile DeleteReleaseFile
   ${EndIf}
   ${If} $CreatedDataDir == 1
     RMDir "$INSTDIR\data"
@@ -296,17 +308,17 @@ FunctionEnd
 ; only when it was not there before: an upgrade's undo keeps the one it found.
 Function RegisterEventSource
   ClearErrors
-  EnumRegValue $0 HKLM "${EVENTLOG_KEY}" 0
+  EnumRegValue $0 HKLM "${VTX_EVENT_SOURCE_KEY}" 0
   ${If} ${Errors}
     StrCpy $CreatedEventSource 1
   ${EndIf}
-  WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\vtx.exe"
-  WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
+  WriteRegExpandStr HKLM "${VTX_EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\vtx.exe"
+  WriteRegDWORD HKLM "${VTX_EVENT_SOURCE_KEY}" "TypesSupported" 7
 FunctionEnd
 
 Function UndoEventSource
   ${If} $CreatedEventSource == 1
-    DeleteRegKey HKLM "${EVENTLOG_KEY}"
+    DeleteRegKey HKLM "${VTX_EVENT_SOURCE_KEY}"
   ${EndIf}
 FunctionEnd
 
@@ -324,7 +336,7 @@ Function WineAdaptation
   ;   The path goes in through the service manager, so that its own copy of the configuration
   ;   and the registry agree.
   System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 0xF003F) p .r1'
-  System::Call 'advapi32::OpenServiceW(p r1, w "veltrix", i 0xF01FF) p .r2'
+  System::Call 'advapi32::OpenServiceW(p r1, w "${VTX_SERVICE_NAME}", i 0xF01FF) p .r2'
   System::Call 'advapi32::ChangeServiceConfigW(p r2, i -1, i -1, i -1, w "${DRIVER_FILE}", p 0, p 0, p 0, p 0, p 0, p 0) i .r0'
   System::Call 'advapi32::CloseServiceHandle(p r2)'
   System::Call 'advapi32::CloseServiceHandle(p r1)'
@@ -334,7 +346,7 @@ Function WineAdaptation
   ; - Wine marks a service created by a 32-bit process as a WoW64 one (value WOW64) and then
   ;   loads its driver in the 32-bit winedevice.exe. The manager writes the mark again with every
   ;   configuration change, hence after the path.
-  DeleteRegValue HKLM "${SERVICE_KEY}" "WOW64"
+  DeleteRegValue HKLM "${VTX_SERVICE_KEY}" "WOW64"
 FunctionEnd
 
 ; Gives a folder the owner and access list of a security descriptor and puts everything already
@@ -410,10 +422,8 @@ Function ProtectInstallation
   !insertmacro ProtectTree "$INSTDIR\data" "${DATA_SDDL}"
 FunctionEnd
 
-; The audit trail's switch, the DWORD vtxaudit under the service's key (1 on), where only
-; administrators write; vtx.exe and vtxctl read it at their start.
-
-!define AUDIT_VALUE "vtxaudit"
+; The audit trail's switch, a DWORD under the service's key (1 on), where only administrators
+; write; vtx.exe and vtxctl read it at their start.
 Var AuditSwitch  ; 1 or 0 to write, empty to keep the switch as it is
 Var AuditBox     ; the check box on the directory page
 
@@ -453,7 +463,7 @@ Function AuditBoxShow
   SendMessage $AuditBox ${WM_SETFONT} $2 1
   StrCpy $3 $AuditSwitch
   ${If} $3 == ""
-    ReadRegDWORD $3 HKLM "${SERVICE_KEY}" "${AUDIT_VALUE}"
+    ReadRegDWORD $3 HKLM "${VTX_SERVICE_KEY}" "${VTX_AUDIT_SWITCH_VALUE}"
   ${EndIf}
   ${If} $3 == 1
     SendMessage $AuditBox ${BM_SETCHECK} ${BST_CHECKED} 0
@@ -474,7 +484,7 @@ Function WriteAuditSwitch
     Return
   ${EndIf}
   ClearErrors
-  WriteRegDWORD HKLM "${SERVICE_KEY}" "${AUDIT_VALUE}" $AuditSwitch
+  WriteRegDWORD HKLM "${VTX_SERVICE_KEY}" "${VTX_AUDIT_SWITCH_VALUE}" $AuditSwitch
   ${If} ${Errors}
     !insertmacro Fail "The audit trail's switch could not be recorded for the service."
   ${EndIf}
@@ -493,7 +503,7 @@ Section "Veltrix"
   ; Until the new library is in place, the service is stopped and started again (should a step
   ; fail) through a copy of it: the installed one may be missing or older.
   File "/oname=$PLUGINSDIR\vtxlib32.dll" "${FILES}\vtxlib32.dll"
-  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ReadRegStr $0 HKLM "${VTX_SERVICE_KEY}" "ImagePath"
   ${If} $0 != ""
     StrCpy $Upgrade 1
     !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxIsStarted $WasRunning
@@ -505,10 +515,7 @@ Section "Veltrix"
     DetailPrint "Stopping the Veltrix service"
     !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStop $0
     CreateDirectory "$PLUGINSDIR\old"
-    CopyFiles /SILENT "$INSTDIR\vtx.exe" "$PLUGINSDIR\old"
-    CopyFiles /SILENT "$INSTDIR\vtxctl.exe" "$PLUGINSDIR\old"
-    CopyFiles /SILENT "$INSTDIR\vtxlib32.dll" "$PLUGINSDIR\old"
-    CopyFiles /SILENT "$INSTDIR\VeltrixHelp.chm" "$PLUGINSDIR\old"
+    !insertmacro ForEachReleaseFile KeepReleaseFileAside
     CreateDirectory "$PLUGINSDIR\old-driver"
     CopyFiles /SILENT "${DRIVER_FILE}" "$PLUGINSDIR\old-driver"
   ${EndIf}
@@ -526,10 +533,7 @@ Section "Veltrix"
   ClearErrors
   SetOutPath "$INSTDIR"
   StrCpy $PlacedFiles 1
-  File "${FILES}\vtx.exe"
-  File "${FILES}\vtxctl.exe"
-  File "${FILES}\vtxlib32.dll"
-  File "${FILES}\VeltrixHelp.chm"
+  !insertmacro ForEachReleaseFile PlaceReleaseFile
   ${If} ${Errors}
     !insertmacro Fail "The program files could not be written to $INSTDIR (a file in use?)."
   ${EndIf}
@@ -540,7 +544,7 @@ Section "Veltrix"
   ClearErrors
   SetOutPath "$SYSDIR\drivers"
   StrCpy $PlacedDriver 1
-  File "/oname=veltrix.sys" "${DRIVER}"
+  File "/oname=${DRIVER_NAME}" "${DRIVER}"
   ${If} ${Errors}
     !insertmacro Fail "The driver file ${DRIVER_FILE} could not be written."
   ${EndIf}
@@ -551,7 +555,7 @@ Section "Veltrix"
   ${If} $Upgrade != 1
     DetailPrint "Creating the Veltrix service"
     !insertmacro ServiceCall "$INSTDIR\vtxlib32.dll" vtxCreate $0
-    ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+    ReadRegStr $0 HKLM "${VTX_SERVICE_KEY}" "ImagePath"
     ${If} $0 == ""
       !insertmacro Fail "The Veltrix service could not be created."
     ${EndIf}
@@ -559,7 +563,7 @@ Section "Veltrix"
     Call WineAdaptation
   ${EndIf}
   ClearErrors
-  WriteRegStr HKLM "${SERVICE_KEY}" "vtxapp" "$INSTDIR"
+  WriteRegStr HKLM "${VTX_SERVICE_KEY}" "${VTX_INSTALL_DIR_VALUE}" "$INSTDIR"
   ${If} ${Errors}
     !insertmacro Fail "The installation folder could not be recorded for the service."
   ${EndIf}
@@ -613,7 +617,7 @@ FunctionEnd
 ; removed (Cancel, a refusal) starts it again, so that protection does not stay off.
 Function un.StartDriverAgain
   Push $0
-  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ReadRegStr $0 HKLM "${VTX_SERVICE_KEY}" "ImagePath"
   ${If} $0 != ""
     !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStart $0
     DetailPrint "Starting the Veltrix service again: $0"
@@ -621,15 +625,15 @@ Function un.StartDriverAgain
   Pop $0
 FunctionEnd
 
-; The installation recorded on this machine (the service's vtxapp, else the Apps and Features
-; entry) is the only one to remove: a copy of this file elsewhere, whose $INSTDIR is its own
-; folder, refuses rather than removing the service and deleting files where it happens to be.
+; The installation recorded on this machine (the folder in the service's key, else the Apps and
+; Features entry) is the only one to remove: a copy of this file elsewhere, whose $INSTDIR is its
+; own folder, refuses rather than removing the service and deleting files where it happens to be.
 ; NSIS runs the uninstaller from a temporary copy with _?=, so $INSTDIR is what tells.
 ; With nothing recorded it goes on: a second run finds nothing to do.
 Function un.CheckInstallation
   Push $0
   Push $1
-  ReadRegStr $0 HKLM "${SERVICE_KEY}" "vtxapp"
+  ReadRegStr $0 HKLM "${VTX_SERVICE_KEY}" "${VTX_INSTALL_DIR_VALUE}"
   ${If} $0 == ""
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${EndIf}
@@ -670,7 +674,7 @@ Section "un.Veltrix"
   DetailPrint "Removing the Veltrix service"
   !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxStop $0
   !insertmacro ServiceCall "$PLUGINSDIR\vtxlib32.dll" vtxDelete $0
-  ReadRegStr $1 HKLM "${SERVICE_KEY}" "ImagePath"
+  ReadRegStr $1 HKLM "${VTX_SERVICE_KEY}" "ImagePath"
   ${If} $0 == 0
   ${AndIf} $1 != ""
     Call un.StartDriverAgain
@@ -681,12 +685,9 @@ Section "un.Veltrix"
   ; The file of a driver that has not unloaded yet goes at the next start.
   Delete /REBOOTOK "${DRIVER_FILE}"
 
-  DeleteRegKey HKLM "${EVENTLOG_KEY}"
+  DeleteRegKey HKLM "${VTX_EVENT_SOURCE_KEY}"
 
-  Delete "$INSTDIR\vtx.exe"
-  Delete "$INSTDIR\vtxctl.exe"
-  Delete "$INSTDIR\vtxlib32.dll"
-  Delete "$INSTDIR\VeltrixHelp.chm"
+  !insertmacro ForEachReleaseFile DeleteReleaseFile
   Delete "$INSTDIR\unins000.exe"
   Delete "$SMPROGRAMS\Veltrix.lnk"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

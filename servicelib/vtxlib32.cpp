@@ -2,7 +2,7 @@
 // (the service before the manager) and returns; nothing is kept between calls.
 #include "servicelib/vtxlib32.h"
 
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 #include "driver/service_manager.h"
 #include "driver/service_routines.h"
 #include "servicelib/core/image_path.h"

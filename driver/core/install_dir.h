@@ -1,4 +1,4 @@
-// The installation folder as the registry value vtxapp holds it.
+// The installation folder as the service key's value holds it.
 #pragma once
 
 #include <cstddef>

@@ -2,22 +2,24 @@
 // found under a name that anyone could have made.
 #pragma once
 
+#include "driver/core/names.h"
+
 #include <optional>
 #include <string_view>
 
 // The session's guard, the system's own name. Any process of the session can make it, so a
 // program of the administrator's own session (not elevated) can still hold it first.
-constexpr const char* kInstanceMutexName = "Veltrix";
+constexpr const char* kInstanceMutexName = VTX_INSTANCE_MUTEX;
 
 // The guard seen from every session (a vtxctl of a scheduled task in session 0, a window on the
 // desktop): a mutex in a private namespace whose boundary is the Administrators group. Only a
 // process with that group in force can create the namespace, and its access list lets only
 // administrators and the system open it, so no standard account can make or hold the guard.
-constexpr const wchar_t* kGuardNamespace = L"Veltrix";
-constexpr const wchar_t* kGuardNamespaceMutex = L"Veltrix\\Instance";
+constexpr const wchar_t* kGuardNamespace = L"" VTX_GUARD_NAMESPACE;
+constexpr const wchar_t* kGuardNamespaceMutex = L"" VTX_GUARD_NAMESPACE_MUTEX;
 // Where the system has no private namespaces (Wine, before Windows Vista): the global name, which
 // anyone can create; what is found there counts only when an administrator could have made it.
-constexpr const char* kGlobalInstanceMutexName = "Global\\Veltrix";
+constexpr const char* kGlobalInstanceMutexName = VTX_GLOBAL_INSTANCE_MUTEX;
 // Both guard objects and the namespace are made with this security: owned by the Administrators
 // group, as an elevated administrator's objects are by default (Wine would name another owner,
 // and the guard would pass its own object by), and open to administrators and the system in

@@ -3,10 +3,11 @@
  * them, and checks every buffer it is given. It enforces nothing.
  *
  * At start it loads both lists from the list files in the installation folder named by the
- * service key's vtxapp value, so that a restart keeps the lists as a real driver would. A test can
+ * service key's value for it, so that a restart keeps the lists as a real driver would. A test can
  * make it answer enumerations as other drivers do (standin_modes.h). */
 #include <ddk/ntddk.h>
 
+#include "driver/core/names.h"
 #include "driver/core/protocol.h"
 #include "standin/driver/standin_modes.h"
 
@@ -322,11 +323,11 @@ static void LoadListFile(const UNICODE_STRING* path, VTX_LIST* list)
     ZwClose(file);
 }
 
-/* The vtxapp value of the service key, without trailing NULs or separator, in pool memory the
+/* The installation folder value of the service key, without trailing NULs or separator, in pool memory the
  * caller frees. FALSE when it is missing, empty, not a string or longer than any folder. */
 static BOOLEAN QueryInstallFolder(PUNICODE_STRING registryPath, UNICODE_STRING* folder)
 {
-    UNICODE_STRING valueName = RTL_CONSTANT_STRING(L"vtxapp");
+    UNICODE_STRING valueName = RTL_CONSTANT_STRING(L"" VTX_INSTALL_DIR_VALUE);
     const ULONG maxSize = FIELD_OFFSET(KEY_VALUE_PARTIAL_INFORMATION, Data) +
                           (VTX_MAX_FOLDER_UNITS + 1) * sizeof(WCHAR);
     OBJECT_ATTRIBUTES attributes;

@@ -8,11 +8,11 @@
 //
 // Does the installer's job for the stand-in driver in a Wine prefix: places the driver file,
 // creates the service "veltrix" through the service library, adapts it to Wine, records the
-// installation folder in the service key's vtxapp value, creates that folder with its data
+// installation folder in the service key's value for it, creates that folder with its data
 // folder, and starts the service. Safe to run again: what is in place stays, a running service
 // keeps running. A driver file that differs from the installed one replaces it, the service
 // being stopped for that and started again.
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 #include "framework/handle.h"
 #include "servicelib/vtxlib32.h"
 
@@ -185,7 +185,7 @@ DWORD WriteInstallFolder(const std::string& folder)
     CRegKey key;
     DWORD error = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
     if (error == ERROR_SUCCESS)
-        error = ::RegSetValueExA(key.Get(), "vtxapp", 0, REG_SZ,
+        error = ::RegSetValueExA(key.Get(), VTX_INSTALL_DIR_VALUE, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(folder.c_str()),
                                  static_cast<DWORD>(folder.size() + 1));
     return error;
@@ -257,7 +257,7 @@ int main(int argc, char** argv)
         return Fail("adapting the service to Wine", error);
     error = WriteInstallFolder(installDir);
     if (error != ERROR_SUCCESS)
-        return Fail("writing vtxapp", error);
+        return Fail("writing " VTX_INSTALL_DIR_VALUE, error);
     if (!StartAndWait(service.Get()))
         return Fail("starting the service", ::GetLastError());
     std::printf("veltrix is running; installation folder %s\n", installDir.c_str());

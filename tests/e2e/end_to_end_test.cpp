@@ -6,10 +6,10 @@
 #include "remote_buffer.h"
 #include "remote_list_view.h"
 
+#include "driver/core/names.h"
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "res/resource.h"
-#include "driver/core/service_name.h"
 #include "support/driver_lists.h"
 #include "support/file_bytes.h"
 #include "support/vtx_process.h"
@@ -73,15 +73,16 @@ void SetChangeMarkValue(bool set)
 {
     const DWORD marked = 1;
     if (set)
-        ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange", REG_DWORD, &marked, sizeof marked),
+        ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_CHANGE_MARK_VALUE, REG_DWORD, &marked,
+                                    sizeof marked),
                   ERROR_SUCCESS);
     else
-        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange");
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_CHANGE_MARK_VALUE);
 }
 bool HasChangeMarkValue()
 {
-    return ::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
+    return ::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_CHANGE_MARK_VALUE, RRF_RT_ANY, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
 }
 
 class VeltrixEndToEnd : public ::testing::Test {

@@ -1,6 +1,6 @@
 #include "installation.h"
 
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 #include "support/file_bytes.h"
 #include "support/service_probe.h"
 

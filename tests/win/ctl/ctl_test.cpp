@@ -2,8 +2,8 @@
 // started from a folder of no meaning to it, judged by its output, its exit code, the driver's
 // lists and the list files it writes. What only the program itself does is here: its arguments,
 // password, guard, exit codes and output; the list actions run in-process in list_actions_test.cpp.
+#include "driver/core/names.h"
 #include "driver/core/protocol.h"
-#include "driver/core/service_name.h"
 #include "driver/device_channel.h"
 #include "password/core/md5.h"
 #include "password/core/password_file.h"
@@ -53,8 +53,8 @@ using Paths = std::vector<std::string>;
 // vtxctl's mark of a change in progress under the service's key.
 bool HasChangeMarkValue()
 {
-    return ::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
+    return ::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_CHANGE_MARK_VALUE, RRF_RT_ANY, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
 }
 
 // Each test starts with both of the driver's lists empty, empty list files and the password
@@ -75,7 +75,7 @@ protected:
     {
         for (int i = 0; i < 3; ++i)
             PutFile(DataFile(i), m_savedFiles[i]);
-        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxchange");
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_CHANGE_MARK_VALUE);
     }
 
     std::string DataFile(int i) const
@@ -296,7 +296,7 @@ TEST_F(Vtxctl, WrongPasswordShowsAndChangesNothing)
 // cross-session one, "Global\Veltrix" where the system has no private namespaces (Wine).
 TEST_F(Vtxctl, RefusesWhileVeltrixRunsUnderEitherName)
 {
-    for (const char* name : {"Veltrix", "Global\\Veltrix"}) {
+    for (const char* name : {VTX_INSTANCE_MUTEX, VTX_GLOBAL_INSTANCE_MUTEX}) {
         const CHandle running(::CreateMutexA(nullptr, TRUE, name));
         ASSERT_TRUE(running) << name;
         for (const char* args : {"list locked", "lock C:\\VtxCtl\\New", "import in.txt", "audit on"}) {
@@ -336,7 +336,7 @@ TEST_F(Vtxctl, AfterARunKilledInTheMiddleOfAnImportTheNextRunWritesBothFilesFrom
     EXPECT_TRUE(HasChangeMarkValue());
     EXPECT_EQ(ListFiles(), "|");
 
-    const CHandle setupCheck(::CreateMutexA(nullptr, FALSE, "Veltrix"));
+    const CHandle setupCheck(::CreateMutexA(nullptr, FALSE, VTX_INSTANCE_MUTEX));
     const ConsoleRun next = Ctl("list trusted");
     EXPECT_EQ(next.dwExitCode, 0u) << next.strErr;
     EXPECT_EQ(::WaitForSingleObject(setupCheck.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));

@@ -2,6 +2,7 @@
 // afresh for this test (setup-run.sh): silent install, upgrade in place, the refusals while
 // Veltrix runs, "Uninstall Veltrix..." from the main window, a second uninstall, a folder with
 // blanks, and a failure half-way that leaves nothing behind.
+#include "driver/core/names.h"
 #include "res/resource.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
@@ -24,11 +25,12 @@ namespace {
 const char kDefaultDir[] = "C:\\Program Files\\Veltrix";
 const char kSpacedDir[] = "C:\\Program Files\\My Tools\\Veltrix";
 const char kScratch[] = "C:\\SetupTest";
-const char kServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\veltrix";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrix";
-const char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Veltrix";
-const char* const kProgramFiles[] = {"vtx.exe", "vtxctl.exe", "vtxlib32.dll", "VeltrixHelp.chm",
-                                     "unins000.exe"};
+// The program's names are the header's and the release's files the build's list, as the setup
+// is given them: what it writes and looks for is read back under the names the programs use.
+const char kServiceKey[] = VTX_SERVICE_KEY;
+const char kEventSourceKey[] = VTX_EVENT_SOURCE_KEY;
+const char* const kProgramFiles[] = {VTX_RELEASE_FILE_NAMES, "unins000.exe"};
 const char* const kDataFiles[] = {"filter.txt", "TrustedPs.txt", "password.txt"};
 // The setup's exit codes besides 0.
 constexpr DWORD kExitRunning = 2;
@@ -364,7 +366,7 @@ TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
     ASSERT_TRUE(data.at("filter.txt"));
 
     // While vtx.exe or vtxctl.exe runs (either mutex name), the setup refuses and changes nothing.
-    for (const char* mutex : {"Veltrix", "Global\\Veltrix"}) {
+    for (const char* mutex : {VTX_INSTANCE_MUTEX, VTX_GLOBAL_INSTANCE_MUTEX}) {
         CHandle held(::CreateMutexA(nullptr, FALSE, mutex));
         ASSERT_TRUE(held) << mutex;
         EXPECT_EQ(RunSetup(), kExitRunning) << mutex;
@@ -377,7 +379,7 @@ TEST_F(Setup, InstallsUpgradesInPlaceAndUninstallsFromTheMainWindow)
         SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
         ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(accessList, SDDL_REVISION_1,
                                                                           &attributes.lpSecurityDescriptor, nullptr));
-        CHandle held(::CreateMutexA(&attributes, TRUE, "Global\\Veltrix"));
+        CHandle held(::CreateMutexA(&attributes, TRUE, VTX_GLOBAL_INSTANCE_MUTEX));
         ::LocalFree(attributes.lpSecurityDescriptor);
         ASSERT_TRUE(held) << accessList;
         EXPECT_EQ(RunSetup(), expected) << accessList;
@@ -462,7 +464,7 @@ TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
 
     // A new installation starts with the audit trail off; /AUDIT=1 turns it on, and a run without
     // /AUDIT= keeps it as it finds it. Any other value is refused before anything is done.
-    const auto auditSwitch = [] { return MachineNumber(kServiceKey, "vtxaudit"); };
+    const auto auditSwitch = [] { return MachineNumber(kServiceKey, VTX_AUDIT_SWITCH_VALUE); };
     EXPECT_EQ(auditSwitch(), 0u);
     // Without /D= the setup upgrades where Veltrix is; with another folder it refuses, since
     // the service names one folder only.
@@ -488,13 +490,13 @@ TEST_F(Setup, InstallsAndUninstallsInAFolderWithBlanks)
         SCOPED_TRACE(withVtxapp ? "recorded by the service" : "recorded by Apps and Features");
         ASSERT_TRUE(BringVeltrixTo(SERVICE_STOPPED));
         if (!withVtxapp)
-            ASSERT_EQ(::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kServiceKey, "vtxapp"), ERROR_SUCCESS);
+            ASSERT_EQ(::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kServiceKey, VTX_INSTALL_DIR_VALUE), ERROR_SUCCESS);
         EXPECT_EQ(RunUninstallerCopy(uninstallerCopy, kScratch), kExitFailed);
         EXPECT_EQ(QueryVeltrixState(), static_cast<DWORD>(SERVICE_RUNNING));
         EXPECT_TRUE(Exists(uninstallerCopy));
         EXPECT_EQ(MachineText(kUninstallKey, "InstallLocation"), kSpacedDir);
         if (!withVtxapp)
-            ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kServiceKey, "vtxapp", REG_SZ, kSpacedDir,
+            ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kServiceKey, VTX_INSTALL_DIR_VALUE, REG_SZ, kSpacedDir,
                                         sizeof kSpacedDir), ERROR_SUCCESS);
     }
     ExpectInstalled(kSpacedDir);

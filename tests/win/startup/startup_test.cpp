@@ -4,7 +4,7 @@
 // value can hold.
 #include "startup_probe.h"
 
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 #include "support/audit_events.h"
 #include "support/file_bytes.h"
 #include "support/service_probe.h"
@@ -38,8 +38,8 @@ LSTATUS SetInstallDirValue(const void* data, DWORD size)
     const LSTATUS status = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
     if (status != ERROR_SUCCESS)
         return status;
-    return data ? ::RegSetValueExA(key.Get(), "vtxapp", 0, REG_SZ, static_cast<const BYTE*>(data), size)
-                : ::RegDeleteValueA(key.Get(), "vtxapp");
+    return data ? ::RegSetValueExA(key.Get(), VTX_INSTALL_DIR_VALUE, 0, REG_SZ, static_cast<const BYTE*>(data), size)
+                : ::RegDeleteValueA(key.Get(), VTX_INSTALL_DIR_VALUE);
 }
 
 LSTATUS SetInstallDirValue(const std::string& folder)

@@ -1,6 +1,6 @@
 #include "support/audit_events.h"
 
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +44,12 @@ std::string UserAccount()
 
 namespace {
 
-const char kSwitchValue[] = "vtxaudit";
-
 void WriteSwitch(const std::optional<DWORD>& value)
 {
     const LSTATUS status =
-        value ? ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, kSwitchValue, REG_DWORD, &*value, sizeof *value)
-              : ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, kSwitchValue);
+        value ? ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_AUDIT_SWITCH_VALUE, REG_DWORD, &*value,
+                                  sizeof *value)
+              : ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_AUDIT_SWITCH_VALUE);
     EXPECT_TRUE(status == ERROR_SUCCESS || (!value && status == ERROR_FILE_NOT_FOUND)) << "status " << status;
 }
 
@@ -70,8 +69,8 @@ std::optional<DWORD> CAuditSwitch::Read()
 {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, kSwitchValue, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS)
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_AUDIT_SWITCH_VALUE, RRF_RT_REG_DWORD, nullptr, &value,
+                       &size) != ERROR_SUCCESS)
         return std::nullopt;
     return value;
 }

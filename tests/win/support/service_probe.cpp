@@ -4,7 +4,7 @@
 
 #include "file_bytes.h"
 
-#include "driver/core/service_name.h"
+#include "driver/core/names.h"
 #include "framework/handle.h"
 #include "standin/driver/standin_modes.h"
 
@@ -120,7 +120,7 @@ std::string ReadInstallDir()
 {
     char folder[MAX_PATH] = "";
     DWORD size = sizeof folder - 1;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, "vtxapp", RRF_RT_REG_SZ, nullptr,
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_INSTALL_DIR_VALUE, RRF_RT_REG_SZ, nullptr,
                        folder, &size) != ERROR_SUCCESS)
         return std::string();
     return folder;
