@@ -169,14 +169,20 @@ TEST(OleDropTarget, HandlersGetClientPointsKeyStateAndTheHeldDataObject)
     EXPECT_EQ(data.References(), 0) << "nothing holds the data after the drop";
 }
 
-TEST(OleDropTarget, ARefusedOrFailedDropReportsNoEffect)
-{
+// A target registered on its window, and a drag's data and point.
+class RegisteredDropTarget : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(target.Register(&window)); }
+
     TargetWindow window;
     CRecordingTarget target;
     TestDataObject data;
-    ASSERT_TRUE(target.Register(&window));
     IDropTarget* pTarget = target.GetInterface();
     const POINTL pt{TargetWindow::kLeft, TargetWindow::kTop};
+};
+
+TEST_F(RegisteredDropTarget, ARefusedOrFailedDropReportsNoEffect)
+{
 
     // Refused at the drop: the drop handler never runs, the drag is left.
     target.m_effect = DROPEFFECT_NONE;
@@ -213,14 +219,8 @@ TEST(OleDropTarget, ARefusedOrFailedDropReportsNoEffect)
 
 // Nothing may unwind into OLE: the entry point whose handler throws fails with no effect and
 // lets go of the drag's data, and the target takes the next drag as usual.
-TEST(OleDropTarget, AThrowingHandlerFailsItsCallWithNoEffectAndLetsTheDataGo)
+TEST_F(RegisteredDropTarget, AThrowingHandlerFailsItsCallWithNoEffectAndLetsTheDataGo)
 {
-    TargetWindow window;
-    CRecordingTarget target;
-    TestDataObject data;
-    ASSERT_TRUE(target.Register(&window));
-    IDropTarget* pTarget = target.GetInterface();
-    const POINTL pt{TargetWindow::kLeft, TargetWindow::kTop};
 
     for (const std::string failing : {"enter", "over", "drop", "leave"}) {
         SCOPED_TRACE(failing);
