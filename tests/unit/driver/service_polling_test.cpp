@@ -169,48 +169,34 @@ TEST(StartServiceAndWait, RefusedStartFailsWithoutPolling)
     EXPECT_EQ(scm.m_log, Framed({"interrogate", "start"}));
 }
 
-TEST(StopServiceAndWait, AlreadyStoppedServiceGivesFailureWithoutStopRequest)
+TEST(StopServiceAndWait, StopsPollsAndGivesUpAsTheServiceAnswers)
 {
-    for (const Answer first : {kStopped, kFailedStopped}) {
+    const struct {
+        const char* what;
+        std::deque<Answer> answers;
+        bool bStopAccepted;
+        bool bStopped;
+        Log calls;
+    } cases[] = {
+        {"already stopped: a failure, no stop request", {kStopped}, true, false, {"interrogate"}},
+        {"stopped, told by a failed call", {kFailedStopped}, true, false, {"interrogate"}},
+        {"stops after one pause at least", {kRunning, kStopped}, true, true,
+         Concat({"interrogate", "stop"}, Polls(1))},
+        {"a failed interrogation while stopping counts as stopped", {kRunning, kStopPending, kFailedEmpty}, true,
+         true, Concat({"interrogate", "stop"}, Polls(2))},
+        {"still stopping after ten polls", {kRunning, kStopPending}, true, false,
+         Concat({"interrogate", "stop"}, Polls(10))},
+        // An interrogation that filled nothing is not "stopped": the stop request is sent.
+        {"a refused stop request, no polling", {kFailedEmpty}, false, false, {"interrogate", "stop"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         CFakeServiceManager scm;
-        scm.m_answers = {first};
-        EXPECT_FALSE(StopServiceAndWait(scm, scm.Sleeper()));
-        EXPECT_EQ(scm.m_log, Framed({"interrogate"}));
+        scm.m_answers = c.answers;
+        scm.m_bStopAccepted = c.bStopAccepted;
+        EXPECT_EQ(StopServiceAndWait(scm, scm.Sleeper()), c.bStopped);
+        EXPECT_EQ(scm.m_log, Framed(c.calls));
     }
-}
-
-TEST(StopServiceAndWait, RunningServiceStopsAfterOnePauseAtLeast)
-{
-    CFakeServiceManager scm;
-    scm.m_answers = {kRunning, kStopped};
-    EXPECT_TRUE(StopServiceAndWait(scm, scm.Sleeper()));
-    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "stop"}, Polls(1))));
-}
-
-TEST(StopServiceAndWait, FailedInterrogationWhileStoppingCountsAsStopped)
-{
-    CFakeServiceManager scm;
-    scm.m_answers = {kRunning, kStopPending, kFailedEmpty};
-    EXPECT_TRUE(StopServiceAndWait(scm, scm.Sleeper()));
-    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "stop"}, Polls(2))));
-}
-
-TEST(StopServiceAndWait, ServiceStillStoppingAfterTenPollsGivesFailure)
-{
-    CFakeServiceManager scm;
-    scm.m_answers = {kRunning, kStopPending};
-    EXPECT_FALSE(StopServiceAndWait(scm, scm.Sleeper()));
-    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "stop"}, Polls(10))));
-}
-
-TEST(StopServiceAndWait, RefusedStopRequestFailsWithoutPolling)
-{
-    // An interrogation that filled nothing is not "stopped": the stop request is sent.
-    CFakeServiceManager scm;
-    scm.m_answers = {kFailedEmpty};
-    scm.m_bStopAccepted = false;
-    EXPECT_FALSE(StopServiceAndWait(scm, scm.Sleeper()));
-    EXPECT_EQ(scm.m_log, Framed({"interrogate", "stop"}));
 }
 
 TEST(ServiceRules, ManagerOrServiceThatDoesNotOpenFailsEveryRuleAndClosesWhatWasOpened)
