@@ -71,14 +71,6 @@ public:
     }
     void CloseDriverService() override { m_log.push_back("close service"); }
     void CloseManager() override { m_log.push_back("close manager"); }
-
-    int Count(const std::string& entry) const
-    {
-        int n = 0;
-        for (const std::string& logged : m_log)
-            n += logged == entry;
-        return n;
-    }
 };
 
 using Log = std::vector<std::string>;
@@ -110,63 +102,42 @@ Log Concat(Log a, const Log& b)
     return a;
 }
 
-TEST(StartServiceAndWait, RunningServiceSucceedsAtOnceWithoutSleepingOrStarting)
+TEST(StartServiceAndWait, StartsPollsAndGivesUpAsTheServiceAnswers)
 {
-    // Windows may report the state with a failed call too: only the state counts at first.
-    for (const Answer first : {kRunning, Answer{false, kServiceRunning}}) {
+    const Log started = {"interrogate", "start"};
+    std::deque<Answer> lateStart(10, kStartPending);
+    lateStart.front() = kStopped;
+    lateStart.push_back(kRunning);
+    // Windows may report the state with a failed call too: only the state counts at first, but
+    // a failed call that still carries the running state is not believed while polling.
+    const Answer kFailedRunning{false, kServiceRunning};
+    const struct {
+        const char* what;
+        std::deque<Answer> answers;
+        bool bStartAccepted;
+        bool bRunning;
+        Log calls;
+    } cases[] = {
+        {"running: at once, no start, no pause", {kRunning}, true, true, {"interrogate"}},
+        {"running, told by a failed call", {kFailedRunning}, true, true, {"interrogate"}},
+        {"stopped, starts at once: still one pause", {kStopped, kRunning}, true, true, Concat(started, Polls(1))},
+        {"stopped, told by a failed call", {kFailedStopped, kRunning}, true, true, Concat(started, Polls(1))},
+        {"a failed call that told nothing", {kFailedEmpty, kRunning}, true, true, Concat(started, Polls(1))},
+        {"running at the tenth poll", lateStart, true, true, Concat(started, Polls(10))},
+        {"still starting after ten polls", {kStopped, kStartPending}, true, false, Concat(started, Polls(10))},
+        {"a failed call saying running, then running", {kStopped, kFailedRunning, kFailedEmpty, kRunning}, true, true,
+         Concat(started, Polls(3))},
+        {"only failed calls saying running", {kStopped, kFailedRunning}, true, false, Concat(started, Polls(10))},
+        {"a refused start, no polling", {kStopped, kRunning}, false, false, started},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         CFakeServiceManager scm;
-        scm.m_answers = {first};
-        EXPECT_TRUE(StartServiceAndWait(scm, scm.Sleeper()));
-        EXPECT_EQ(scm.m_log, Framed({"interrogate"}));
+        scm.m_answers = c.answers;
+        scm.m_bStartAccepted = c.bStartAccepted;
+        EXPECT_EQ(StartServiceAndWait(scm, scm.Sleeper()), c.bRunning);
+        EXPECT_EQ(scm.m_log, Framed(c.calls));
     }
-}
-
-TEST(StartServiceAndWait, ServiceThatStartsInstantlyStillCostsOnePause)
-{
-    for (const Answer first : {kStopped, kFailedStopped, kFailedEmpty}) {
-        CFakeServiceManager scm;
-        scm.m_answers = {first, kRunning};
-        EXPECT_TRUE(StartServiceAndWait(scm, scm.Sleeper()));
-        EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "start"}, Polls(1))));
-    }
-}
-
-TEST(StartServiceAndWait, SucceedsOnTheTenthPollAndFailsAfterIt)
-{
-    CFakeServiceManager late;
-    late.m_answers = {kStopped, kStartPending, kStartPending, kStartPending, kStartPending,
-                      kStartPending, kStartPending, kStartPending, kStartPending, kStartPending,
-                      kRunning};
-    EXPECT_TRUE(StartServiceAndWait(late, late.Sleeper()));
-    EXPECT_EQ(late.m_log, Framed(Concat({"interrogate", "start"}, Polls(10))));
-
-    CFakeServiceManager never;
-    never.m_answers = {kStopped, kStartPending};
-    EXPECT_FALSE(StartServiceAndWait(never, never.Sleeper()));
-    EXPECT_EQ(never.m_log, Framed(Concat({"interrogate", "start"}, Polls(10))));
-}
-
-TEST(StartServiceAndWait, FailedInterrogationWhileStartingCountsAsNotRunning)
-{
-    // A failed call that still carries the running state is not believed while polling.
-    CFakeServiceManager scm;
-    scm.m_answers = {kStopped, Answer{false, kServiceRunning}, kFailedEmpty, kRunning};
-    EXPECT_TRUE(StartServiceAndWait(scm, scm.Sleeper()));
-    EXPECT_EQ(scm.m_log, Framed(Concat({"interrogate", "start"}, Polls(3))));
-
-    CFakeServiceManager never;
-    never.m_answers = {kStopped, Answer{false, kServiceRunning}};
-    EXPECT_FALSE(StartServiceAndWait(never, never.Sleeper()));
-    EXPECT_EQ(never.Count("sleep 1000"), 10);
-}
-
-TEST(StartServiceAndWait, RefusedStartFailsWithoutPolling)
-{
-    CFakeServiceManager scm;
-    scm.m_answers = {kStopped, kRunning};
-    scm.m_bStartAccepted = false;
-    EXPECT_FALSE(StartServiceAndWait(scm, scm.Sleeper()));
-    EXPECT_EQ(scm.m_log, Framed({"interrogate", "start"}));
 }
 
 TEST(StopServiceAndWait, StopsPollsAndGivesUpAsTheServiceAnswers)
