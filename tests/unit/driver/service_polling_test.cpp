@@ -102,6 +102,29 @@ Log Concat(Log a, const Log& b)
     return a;
 }
 
+// One case of a rule: the service's answers, whether the manager takes the start or stop request,
+// the rule's result and the calls it made between the open and the closes.
+struct Case {
+    const char* what;
+    std::deque<Answer> answers;
+    bool bAccepted;
+    bool bResult;
+    Log calls;
+};
+
+template <typename Rule>
+void ExpectCases(const std::vector<Case>& cases, bool CFakeServiceManager::*accepted, Rule rule)
+{
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFakeServiceManager scm;
+        scm.m_answers = c.answers;
+        scm.*accepted = c.bAccepted;
+        EXPECT_EQ(rule(scm), c.bResult);
+        EXPECT_EQ(scm.m_log, Framed(c.calls));
+    }
+}
+
 TEST(StartServiceAndWait, StartsPollsAndGivesUpAsTheServiceAnswers)
 {
     const Log started = {"interrogate", "start"};
@@ -111,63 +134,41 @@ TEST(StartServiceAndWait, StartsPollsAndGivesUpAsTheServiceAnswers)
     // Windows may report the state with a failed call too: only the state counts at first, but
     // a failed call that still carries the running state is not believed while polling.
     const Answer kFailedRunning{false, kServiceRunning};
-    const struct {
-        const char* what;
-        std::deque<Answer> answers;
-        bool bStartAccepted;
-        bool bRunning;
-        Log calls;
-    } cases[] = {
-        {"running: at once, no start, no pause", {kRunning}, true, true, {"interrogate"}},
-        {"running, told by a failed call", {kFailedRunning}, true, true, {"interrogate"}},
-        {"stopped, starts at once: still one pause", {kStopped, kRunning}, true, true, Concat(started, Polls(1))},
-        {"stopped, told by a failed call", {kFailedStopped, kRunning}, true, true, Concat(started, Polls(1))},
-        {"a failed call that told nothing", {kFailedEmpty, kRunning}, true, true, Concat(started, Polls(1))},
-        {"running at the tenth poll", lateStart, true, true, Concat(started, Polls(10))},
-        {"still starting after ten polls", {kStopped, kStartPending}, true, false, Concat(started, Polls(10))},
-        {"a failed call saying running, then running", {kStopped, kFailedRunning, kFailedEmpty, kRunning}, true, true,
-         Concat(started, Polls(3))},
-        {"only failed calls saying running", {kStopped, kFailedRunning}, true, false, Concat(started, Polls(10))},
-        {"a refused start, no polling", {kStopped, kRunning}, false, false, started},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        CFakeServiceManager scm;
-        scm.m_answers = c.answers;
-        scm.m_bStartAccepted = c.bStartAccepted;
-        EXPECT_EQ(StartServiceAndWait(scm, scm.Sleeper()), c.bRunning);
-        EXPECT_EQ(scm.m_log, Framed(c.calls));
-    }
+    ExpectCases(
+        {
+            {"running: at once, no start, no pause", {kRunning}, true, true, {"interrogate"}},
+            {"running, told by a failed call", {kFailedRunning}, true, true, {"interrogate"}},
+            {"stopped, starts at once: still one pause", {kStopped, kRunning}, true, true, Concat(started, Polls(1))},
+            {"stopped, told by a failed call", {kFailedStopped, kRunning}, true, true, Concat(started, Polls(1))},
+            {"a failed call that told nothing", {kFailedEmpty, kRunning}, true, true, Concat(started, Polls(1))},
+            {"running at the tenth poll", lateStart, true, true, Concat(started, Polls(10))},
+            {"still starting after ten polls", {kStopped, kStartPending}, true, false, Concat(started, Polls(10))},
+            {"a failed call saying running, then running", {kStopped, kFailedRunning, kFailedEmpty, kRunning}, true,
+             true, Concat(started, Polls(3))},
+            {"only failed calls saying running", {kStopped, kFailedRunning}, true, false, Concat(started, Polls(10))},
+            {"a refused start, no polling", {kStopped, kRunning}, false, false, started},
+        },
+        &CFakeServiceManager::m_bStartAccepted,
+        [](CFakeServiceManager& scm) { return StartServiceAndWait(scm, scm.Sleeper()); });
 }
 
 TEST(StopServiceAndWait, StopsPollsAndGivesUpAsTheServiceAnswers)
 {
-    const struct {
-        const char* what;
-        std::deque<Answer> answers;
-        bool bStopAccepted;
-        bool bStopped;
-        Log calls;
-    } cases[] = {
-        {"already stopped: a failure, no stop request", {kStopped}, true, false, {"interrogate"}},
-        {"stopped, told by a failed call", {kFailedStopped}, true, false, {"interrogate"}},
-        {"stops after one pause at least", {kRunning, kStopped}, true, true,
-         Concat({"interrogate", "stop"}, Polls(1))},
-        {"a failed interrogation while stopping counts as stopped", {kRunning, kStopPending, kFailedEmpty}, true,
-         true, Concat({"interrogate", "stop"}, Polls(2))},
-        {"still stopping after ten polls", {kRunning, kStopPending}, true, false,
-         Concat({"interrogate", "stop"}, Polls(10))},
-        // An interrogation that filled nothing is not "stopped": the stop request is sent.
-        {"a refused stop request, no polling", {kFailedEmpty}, false, false, {"interrogate", "stop"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        CFakeServiceManager scm;
-        scm.m_answers = c.answers;
-        scm.m_bStopAccepted = c.bStopAccepted;
-        EXPECT_EQ(StopServiceAndWait(scm, scm.Sleeper()), c.bStopped);
-        EXPECT_EQ(scm.m_log, Framed(c.calls));
-    }
+    ExpectCases(
+        {
+            {"already stopped: a failure, no stop request", {kStopped}, true, false, {"interrogate"}},
+            {"stopped, told by a failed call", {kFailedStopped}, true, false, {"interrogate"}},
+            {"stops after one pause at least", {kRunning, kStopped}, true, true,
+             Concat({"interrogate", "stop"}, Polls(1))},
+            {"a failed interrogation while stopping counts as stopped", {kRunning, kStopPending, kFailedEmpty}, true,
+             true, Concat({"interrogate", "stop"}, Polls(2))},
+            {"still stopping after ten polls", {kRunning, kStopPending}, true, false,
+             Concat({"interrogate", "stop"}, Polls(10))},
+            // An interrogation that filled nothing is not "stopped": the stop request is sent.
+            {"a refused stop request, no polling", {kFailedEmpty}, false, false, {"interrogate", "stop"}},
+        },
+        &CFakeServiceManager::m_bStopAccepted,
+        [](CFakeServiceManager& scm) { return StopServiceAndWait(scm, scm.Sleeper()); });
 }
 
 TEST(ServiceRules, ManagerOrServiceThatDoesNotOpenFailsEveryRuleAndClosesWhatWasOpened)
