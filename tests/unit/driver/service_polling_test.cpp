@@ -40,16 +40,8 @@ public:
         return [this](uint32_t ms) { m_log.push_back("sleep " + std::to_string(ms)); };
     }
 
-    bool OpenManager() override
-    {
-        m_log.push_back("open manager");
-        return m_bManagerOpens;
-    }
-    bool OpenDriverService() override
-    {
-        m_log.push_back("open service");
-        return m_bServiceOpens;
-    }
+    bool OpenManager() override { return Logged("open manager", m_bManagerOpens); }
+    bool OpenDriverService() override { return Logged("open service", m_bServiceOpens); }
     bool Interrogate(uint32_t& state) override
     {
         m_log.push_back("interrogate");
@@ -59,18 +51,17 @@ public:
         state = answer.state;
         return answer.answered;
     }
-    bool Start() override
-    {
-        m_log.push_back("start");
-        return m_bStartAccepted;
-    }
-    bool Stop() override
-    {
-        m_log.push_back("stop");
-        return m_bStopAccepted;
-    }
+    bool Start() override { return Logged("start", m_bStartAccepted); }
+    bool Stop() override { return Logged("stop", m_bStopAccepted); }
     void CloseDriverService() override { m_log.push_back("close service"); }
     void CloseManager() override { m_log.push_back("close manager"); }
+
+private:
+    bool Logged(const char* call, bool bResult)
+    {
+        m_log.push_back(call);
+        return bResult;
+    }
 };
 
 using Log = std::vector<std::string>;
