@@ -10,11 +10,12 @@
 // creates the service "veltrix" through the service library, adapts it to Wine, records the
 // installation folder in the service key's value for it, creates that folder with its data
 // folder, and starts the service. Safe to run again: what is in place stays, a running service
-// keeps running. A driver file that differs from the installed one replaces it, the service
-// being stopped for that and started again.
+// keeps running. A driver file that differs from the installed one replaces it, and a test mode
+// that a killed test left goes; for either the service is stopped and started again.
 #include "driver/core/names.h"
 #include "framework/handle.h"
 #include "servicelib/vtxlib32.h"
+#include "standin/driver/standin_modes.h"
 
 #include <windows.h>
 
@@ -191,6 +192,20 @@ DWORD WriteInstallFolder(const std::string& folder)
     return error;
 }
 
+// A test that plays a misbehaving driver sets its mode and puts the default back at its end; one
+// killed in between leaves the mode set, and every later test would read its lists from a driver
+// that answers wrongly (one that says More forever makes each enumeration 65536 requests). The
+// value goes; bRemoved tells whether there was one.
+DWORD RemoveStandinMode(bool& bRemoved)
+{
+    CRegKey key;
+    DWORD error = key.Open(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, KEY_SET_VALUE);
+    if (error == ERROR_SUCCESS)
+        error = ::RegDeleteValueA(key.Get(), VTX_STANDIN_MODE_VALUE);
+    bRemoved = error == ERROR_SUCCESS;
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+}
+
 std::string FullPath(const char* path)
 {
     char full[MAX_PATH];
@@ -258,6 +273,13 @@ int main(int argc, char** argv)
     error = WriteInstallFolder(installDir);
     if (error != ERROR_SUCCESS)
         return Fail("writing " VTX_INSTALL_DIR_VALUE, error);
+    // The driver reads its mode when it starts: a running one is started again without it.
+    bool bModeRemoved = false;
+    error = RemoveStandinMode(bModeRemoved);
+    if (error != ERROR_SUCCESS)
+        return Fail("removing the stand-in's test mode", error);
+    if (bModeRemoved && !StopAndWait(service.Get()))
+        return Fail("stopping the service to start it without its test mode", ::GetLastError());
     if (!StartAndWait(service.Get()))
         return Fail("starting the service", ::GetLastError());
     std::printf("veltrix is running; installation folder %s\n", installDir.c_str());

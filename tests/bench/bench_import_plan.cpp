@@ -8,6 +8,7 @@
 #include "ctl/core/import_plan.h"
 #include "lists/core/list_model.h"
 #include "tests/unit/lists/played_path_facts.h"
+#include "tests/unit/played_enumeration.h"
 
 #include <algorithm>
 #include <chrono>
@@ -32,7 +33,7 @@ public:
     std::string SystemDir32() override { return "C:\\Windows\\SysWOW64"; }
     std::string InstallDir() override { return "C:\\Program Files\\Veltrix"; }
     std::string WindowsDir() override { return "C:\\Windows"; }
-    const AnsiCodePage& CodePage() override { return m_codePage; }
+    const AnsiCodePage& CodePage() override { return kAsciiLetters; }
     bool IsSameEntry(const std::string& a, const std::string& b) override { return Upper(a) == Upper(b); }
     std::string EntryKey(const std::string& path) override { return Upper(path); }
     std::optional<std::string> ShortcutTarget(const std::string&) override { return std::nullopt; }
@@ -41,9 +42,6 @@ public:
     std::string LongPath(const std::string& path) override { return path; }
     bool IsThisMachine(const std::string&) override { return false; }
     std::optional<std::string> FinalPath(const std::string&) override { return std::nullopt; }
-
-private:
-    AnsiCodePage m_codePage{&NoLeadBytes, &UpperAscii};
 };
 
 std::string Entry(size_t i)
@@ -69,7 +67,7 @@ Result Measure(size_t n)
     }
     CBenchFacts facts;
     CListModel model(g_lockedList, facts);
-    CPlayedList driver(entries);
+    CPlayedEnumeration driver(entries);
     model.Load(&driver);
 
     Result result{n, 1e300, 1e300};

@@ -7,9 +7,11 @@
 // they were. Sizes beyond what the stand-in holds are played in-process, as the driver would
 // answer, and marked so.
 #include "app/veltrix_dlg.h"
+#include "driver/core/names.h"
 #include "driver/core/protocol.h"
 #include "driver/device_channel.h"
 #include "lists/list_entry.h"
+#include "standin/driver/standin_modes.h"
 #include "support/driver_lists.h"
 
 #include <commctrl.h>
@@ -128,7 +130,7 @@ double TimeDuplicateTests(const std::vector<std::string>& paths, const SHFILEINF
         BareListView view(true);
         CPathFacts facts;
         CListModel model(*list, facts);
-        CPlayedEnumeration channel([&](uint32_t) { return &paths; });
+        CPlayedEnumeration channel(paths);
         int index = 0;
         const Clock::time_point start = Clock::now();
         model.Load(&channel, [&](const std::string& path) { AppendListEntry(view.m_list, index++, path.c_str(), info); });
@@ -203,6 +205,15 @@ int main(int argc, char** argv)
 
     if (!CDeviceEnumeration().IsOpen()) {
         std::fprintf(stderr, "the stand-in driver is not running\n");
+        return 2;
+    }
+    // A test mode a killed test left: each enumeration of a driver that says More forever takes
+    // 65536 requests, and nothing measured would be the protocol's.
+    DWORD mode = 0;
+    DWORD size = sizeof mode;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, VTX_SERVICE_KEY, VTX_STANDIN_MODE_VALUE, RRF_RT_REG_DWORD, nullptr, &mode,
+                       &size) == ERROR_SUCCESS) {
+        std::fprintf(stderr, "the stand-in driver is set to test mode %lu (%s)\n", mode, VTX_STANDIN_MODE_VALUE);
         return 2;
     }
     const CEmptiedDriverLists kept;

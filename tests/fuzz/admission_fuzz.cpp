@@ -9,6 +9,7 @@
 #include "lists/core/admission_rules.h"
 #include "lists/core/list_model.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/unit/code_pages.h"
 #include "tests/unit/lists/played_path_facts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -17,17 +18,11 @@
 
 namespace {
 
-// Code page 932's lead bytes: a trail byte may look like a letter and must never be folded.
-bool ShiftJisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-const AnsiCodePage kWestern{&NoLeadBytes, &UpperAscii};
-const AnsiCodePage kJapanese{&ShiftJisLeadByte, &UpperAscii};
-
 void CheckTextRule(FuzzedDataProvider& data)
 {
     const std::string systemDir = data.ConsumeRandomLengthString(300);
     const std::string currentDir = data.ConsumeRandomLengthString(300);
-    const AnsiCodePage& codePage = data.ConsumeBool() ? kJapanese : kWestern;
+    const AnsiCodePage& codePage = data.ConsumeBool() ? kCp932 : kCp1252;
     const size_t cut = data.ConsumeIntegralInRange<size_t>(0, systemDir.size());
     // The system directory's first part with the case of some single-byte letters turned over.
     std::string path = systemDir.substr(0, cut);

@@ -2,61 +2,28 @@
 // failure, More, Cursor, NameLength and the units of the name.
 #include "driver/core/enumeration.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/unit/played_enumeration.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstring>
 
-namespace {
-
-class CFuzzedChannel : public IEnumerationChannel {
-public:
-    explicit CFuzzedChannel(FuzzedDataProvider& data) : m_data(data) {}
-
-    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
-    {
-        if (m_data.remaining_bytes() == 0 || m_data.ConsumeIntegralInRange<int>(0, 15) == 0)
-            return false;
-        // What lies beyond the units the driver wrote is garbage, not zeros.
-        std::memset(&record, 0xA5, sizeof record);
-        record.More = m_data.ConsumeBool() ? 1 : m_data.ConsumeIntegral<uint32_t>();
-        record.Cursor = m_data.ConsumeIntegral<uint32_t>();
-        record.NameLength = m_data.ConsumeBool() ? m_data.ConsumeIntegralInRange<uint32_t>(0, 300)
-                                                 : m_data.ConsumeIntegral<uint32_t>();
-        const size_t units = m_data.ConsumeIntegralInRange<size_t>(0, VTX_ENUM_NAME_UNITS);
-        for (size_t i = 0; i < units; ++i)
-            record.Name[i] = m_data.ConsumeIntegral<uint16_t>();
-        return true;
-    }
-
-    // A double-byte code page: one byte below 0x80, two above, and 0xFFFF has no ANSI form.
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        FUZZ_CHECK(count > 0 && count <= VTX_ENUM_NAME_UNITS);
-        int length = 0;
-        for (uint32_t i = 0; i < count; ++i) {
-            if (units[i] == 0xFFFF)
-                return -1;
-            const int bytes = units[i] < 0x80 ? 1 : 2;
-            if (length + bytes > capacity)
-                return -1;
-            out[length++] = static_cast<char>(units[i] < 0x80 ? units[i] : 0x80 | (units[i] >> 9));
-            if (bytes == 2)
-                out[length++] = static_cast<char>(units[i]);
-        }
-        return length;
-    }
-
-private:
-    FuzzedDataProvider& m_data;
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    CFuzzedChannel channel(data);
+    CPlayedEnumeration channel([&](uint32_t, uint32_t, uint32_t) {
+        if (data.remaining_bytes() == 0 || data.ConsumeIntegralInRange<int>(0, 15) == 0)
+            return PlayedFailure();
+        PlayedAnswer answer;
+        answer.more = data.ConsumeBool() ? 1 : data.ConsumeIntegral<uint32_t>();
+        answer.cursor = data.ConsumeIntegral<uint32_t>();
+        answer.nameLength = data.ConsumeBool() ? data.ConsumeIntegralInRange<uint32_t>(0, 300)
+                                               : data.ConsumeIntegral<uint32_t>();
+        answer.name.resize(data.ConsumeIntegralInRange<size_t>(0, VTX_ENUM_NAME_UNITS));
+        for (char16_t& unit : answer.name)
+            unit = data.ConsumeIntegral<uint16_t>();
+        return answer;
+    });
     size_t entries = 0;
     const bool whole = EnumerateList(channel, IOCTL_LOCK_ENUM, [&](const char* path) {
         const size_t length = strnlen(path, VTX_MAX_PATH_UNITS + 1);
@@ -64,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         ++entries;
         return true;
     });
+    // Only a name the record holds is handed over for conversion.
+    for (uint32_t count : channel.m_converted)
+        FUZZ_CHECK(count > 0 && count <= VTX_ENUM_NAME_UNITS);
     FUZZ_CHECK(entries <= kMaxEnumerationAnswers);
     // A driver that is still announcing more at the bound has not been read whole.
     FUZZ_CHECK(!whole || entries < kMaxEnumerationAnswers);

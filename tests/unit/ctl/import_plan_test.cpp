@@ -3,6 +3,7 @@
 #include "ctl/core/import_plan.h"
 #include "ctl/core/variables.h"
 #include "tests/unit/lists/played_path_facts.h"
+#include "tests/unit/played_enumeration.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ protected:
     CtlImportPlan Plan(const Paths& listed, const Paths& lines, bool replace)
     {
         CListModel model(g_lockedList, m_facts);
-        CPlayedList driver(listed);
+        CPlayedEnumeration driver(listed);
         EXPECT_TRUE(model.Load(&driver));
         return PlanImport(model, lines, replace, TestVariable);
     }

@@ -1,4 +1,5 @@
 #include "lists/core/admission_rules.h"
+#include "tests/unit/code_pages.h"
 
 #include <gtest/gtest.h>
 
@@ -6,34 +7,6 @@
 #include <string>
 
 namespace {
-
-// Code page 1252 as CharUpper reads it: no double-byte characters; ASCII and accented letters
-// have upper cases.
-bool NoLeadBytes(unsigned char)
-{
-    return false;
-}
-
-unsigned char Upper1252(unsigned char byte)
-{
-    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
-        return static_cast<unsigned char>(byte - 0x20);
-    return byte;
-}
-
-// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; only ASCII letters have upper cases.
-bool LeadByte932(unsigned char byte)
-{
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-unsigned char Upper932(unsigned char byte)
-{
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 0x20) : byte;
-}
-
-const AnsiCodePage kCp1252{&NoLeadBytes, &Upper1252};
-const AnsiCodePage kCp932{&LeadByte932, &Upper932};
 
 // Windows' own spellings: GetSystemDirectory and the folder browser differ in letter case.
 const char kSystemDir[] = "C:\\WINDOWS\\system32";

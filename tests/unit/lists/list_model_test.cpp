@@ -2,6 +2,7 @@
 // canonical form of typed and imported paths, shortcuts, duplicates, removal, load and file.
 #include "lists/core/list_model.h"
 #include "tests/unit/lists/played_path_facts.h"
+#include "tests/unit/played_enumeration.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ protected:
     CListModel Loaded(const CListDescription& description, std::vector<std::string> names)
     {
         CListModel model(description, m_facts);
-        CPlayedList driver(std::move(names));
+        CPlayedEnumeration driver(std::move(names));
         EXPECT_TRUE(model.Load(&driver));
         return model;
     }
@@ -304,24 +305,25 @@ TEST_F(ListModel, LoadKeepsTheDriversOrderAndTellsAListNotReadWhole)
     const std::vector<std::string> driver{"D:\\A", "d:\\a", "D:\\B"};
     CListModel locked(g_lockedList, m_facts);
     std::vector<std::string> heard;
-    CPlayedList lockedDriver(driver);
+    CPlayedEnumeration lockedDriver(driver);
     EXPECT_TRUE(locked.Load(&lockedDriver, [&](const std::string& path) { heard.push_back(path); }));
     EXPECT_EQ(locked.Entries(), (std::vector<std::string>{"D:\\A", "D:\\B"})) << "a repeat is left out";
     EXPECT_EQ(heard, locked.Entries());
     EXPECT_EQ(m_facts.m_compares, 1) << "a path is compared only with the entries of its key";
     m_facts.m_bOneKey = true;
-    CPlayedList sameKeys(driver);
+    CPlayedEnumeration sameKeys(driver);
     EXPECT_TRUE(locked.Load(&sameKeys));
     EXPECT_EQ(locked.Entries(), (std::vector<std::string>{"D:\\A", "D:\\B"})) << "a shared key only asks";
     m_facts.m_bOneKey = false;
     EXPECT_EQ(Loaded(g_trustedList, driver).Entries(), driver) << "repeats shown as they come";
 
-    CPlayedList failing(driver, 2);
+    CPlayedEnumeration failing(driver);
+    failing.m_nAnswers = 2;
     EXPECT_FALSE(locked.Load(&failing));
     EXPECT_FALSE(locked.IsWhole());
     EXPECT_EQ(locked.Entries(), std::vector<std::string>{"D:\\A"}) << "what came before the failure";
     EXPECT_FALSE(locked.Load(nullptr)) << "no device: the list is unknown, not empty";
-    CPlayedList lineFeed({"D:\\A\nC:\\Windows", "D:\\B"});
+    CPlayedEnumeration lineFeed(std::vector<std::string>{"D:\\A\nC:\\Windows", "D:\\B"});
     EXPECT_FALSE(locked.Load(&lineFeed));
     EXPECT_EQ(locked.Entries(), std::vector<std::string>{"D:\\B"});
 }
@@ -334,7 +336,7 @@ TEST_F(ListModel, ChangesAreTrackedAndTheFileHoldsTheEntriesInOrder)
     model.RemoveAt({0});
     EXPECT_TRUE(model.IsChanged());
     EXPECT_EQ(model.FileContent(), "D:\\B\r\nD:\\C\r\n");
-    CPlayedList driver({"D:\\A", "D:\\B", "D:\\C", "D:\\D", "D:\\E"});
+    CPlayedEnumeration driver(std::vector<std::string>{"D:\\A", "D:\\B", "D:\\C", "D:\\D", "D:\\E"});
     model.Load(&driver);
     EXPECT_FALSE(model.IsChanged()) << "a load starts afresh";
     model.RemoveAt({});

@@ -6,22 +6,13 @@
 #pragma once
 
 #include "lists/core/list_model.h"
+#include "tests/unit/code_pages.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
-
-inline bool NoLeadBytes(unsigned char)
-{
-    return false;
-}
-
-inline unsigned char UpperAscii(unsigned char byte)
-{
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 0x20) : byte;
-}
 
 inline std::string Upper(std::string text)
 {
@@ -36,7 +27,7 @@ public:
     std::string SystemDir32() override { return "C:\\Windows\\SysWOW64"; }
     std::string InstallDir() override { return m_installDir; }
     std::string WindowsDir() override { return "C:\\Windows"; }
-    const AnsiCodePage& CodePage() override { return m_codePage; }
+    const AnsiCodePage& CodePage() override { return kAsciiLetters; }
     bool IsSameEntry(const std::string& a, const std::string& b) override
     {
         ++m_compares;
@@ -102,39 +93,4 @@ public:
     };
     int m_compares = 0;
     bool m_bOneKey = false;  // every path the same key
-
-private:
-    AnsiCodePage m_codePage{&NoLeadBytes, &UpperAscii};
-};
-
-// Plays the driver's answers: the names in order, More = 1 on all but the last; a request at
-// failAt fails.
-class CPlayedList : public IEnumerationChannel {
-public:
-    explicit CPlayedList(std::vector<std::string> names, size_t failAt = SIZE_MAX)
-        : m_names(std::move(names)), m_failAt(failAt) {}
-    bool Request(uint32_t, LIST_ENUM_RECORD& record) override
-    {
-        const size_t at = record.Cursor;
-        if (at >= m_names.size() || at == m_failAt)
-            return false;
-        record.More = at + 1 < m_names.size() ? 1 : 0;
-        record.Cursor = static_cast<uint32_t>(at + 1);
-        record.NameLength = static_cast<uint32_t>(m_names[at].size());
-        for (size_t i = 0; i < m_names[at].size(); ++i)
-            record.Name[i] = static_cast<unsigned char>(m_names[at][i]);
-        return true;
-    }
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override
-    {
-        if (static_cast<int>(count) > capacity)
-            return -1;
-        for (uint32_t i = 0; i < count; ++i)
-            out[i] = static_cast<char>(units[i]);
-        return static_cast<int>(count);
-    }
-
-private:
-    std::vector<std::string> m_names;
-    size_t m_failAt;
 };

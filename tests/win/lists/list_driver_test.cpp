@@ -175,3 +175,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MisbehaviourCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// A test killed while its guard ran the driver in a mode leaves the mode set, and every later
+// test would read its lists from a driver that answers wrongly: the standin fixture's installer
+// starts the driver without it.
+TEST_F(MainWindowWithDriver, TheTestInstallerStartsTheDriverWithoutAModeAKilledTestLeft)
+{
+    const std::vector<std::string> one = {"C:\\Vtx\\One"};
+    CStandinModeGuard mode(VTX_MODE_LINE_FEED_NAME);
+    ASSERT_TRUE(mode.Running());
+    ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, one));
+    ASSERT_EQ(DriverList(IOCTL_LOCK_ENUM).size(), 2u) << "the mode is not in effect";
+    ASSERT_TRUE(RunInstaller(ReadInstallDir()));
+    ASSERT_TRUE(FillDriverList(IOCTL_LOCK_ADD, one));
+    EXPECT_EQ(DriverList(IOCTL_LOCK_ENUM), one);
+}

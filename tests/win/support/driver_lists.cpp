@@ -43,28 +43,6 @@ CEmptiedDriverLists::~CEmptiedDriverLists()
     FillDriverList(IOCTL_TRUST_ADD, m_trusted);
 }
 
-bool CPlayedEnumeration::Request(uint32_t code, LIST_ENUM_RECORD& record)
-{
-    const std::vector<std::string>* list = m_listFor(code);
-    const uint32_t position = record.More == 1 ? record.Cursor : 0;
-    if (!list || position >= list->size())
-        return false;
-    record = LIST_ENUM_RECORD{};
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, (*list)[position].c_str(), -1,
-                                            reinterpret_cast<WCHAR*>(record.Name), VTX_ENUM_NAME_UNITS);
-    record.NameLength = units > 0 ? static_cast<uint32_t>(units - 1) : 0;
-    record.Cursor = position + 1;
-    record.More = position + 1 < list->size() ? 1 : 0;
-    return true;
-}
-
-int CPlayedEnumeration::ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity)
-{
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(units), static_cast<int>(count),
-                                        out, capacity, nullptr, nullptr);
-    return n > 0 ? n : -1;
-}
-
 BOOL FakeDriver::SendPathRequest(const char* path, DWORD code)
 {
     m_requests.push_back({code, path});
@@ -89,13 +67,12 @@ std::unique_ptr<IEnumerationChannel> FakeDriver::OpenEnumeration(DWORD)
 {
     if (m_bNoDevice)
         return nullptr;
-    return std::make_unique<CPlayedEnumeration>(
-        [this, answers = size_t{0}](uint32_t code) mutable -> const std::vector<std::string>* {
-            m_enumerations.push_back(code);
-            if (answers++ >= m_nAnswers)
-                return nullptr;
-            return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
-        });
+    auto channel = std::make_unique<CPlayedEnumeration>(CPlayedEnumeration::ListFor([this](uint32_t code) {
+        m_enumerations.push_back(code);
+        return code == g_lockedList.dwEnumCode ? &m_locked : &m_trusted;
+    }));
+    channel->m_nAnswers = m_nAnswers;
+    return channel;
 }
 
 std::string ListFileBytes(const std::vector<std::string>& paths)

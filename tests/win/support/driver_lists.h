@@ -1,14 +1,14 @@
 // The driver's two lists reached through the program's own requests, and the played driver: its
-// enumeration answered from lists in memory, its requests recorded. Without the test framework:
+// enumeration played from lists in memory (CPlayedEnumeration), its requests recorded. Without the test framework:
 // the benchmarks and the screenshots' gallery use them too.
 #pragma once
 
 #include "driver/device_channel.h"
+#include "tests/unit/played_enumeration.h"
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,21 +33,6 @@ public:
 private:
     std::vector<std::string> m_locked;
     std::vector<std::string> m_trusted;
-};
-
-// Answers as the driver's protocol says: one entry an answer, More = 1 while entries follow, the
-// Cursor its own; an empty list fails the first request. listFor is asked at every request for
-// the list that the code reads (nullptr fails the request).
-class CPlayedEnumeration : public IEnumerationChannel {
-public:
-    using ListFor = std::function<const std::vector<std::string>*(uint32_t code)>;
-    explicit CPlayedEnumeration(ListFor listFor) : m_listFor(std::move(listFor)) {}
-
-    bool Request(uint32_t code, LIST_ENUM_RECORD& record) override;
-    int ToAnsi(const uint16_t* units, uint32_t count, char* out, int capacity) override;
-
-private:
-    ListFor m_listFor;
 };
 
 struct PathRequest {
